@@ -1,0 +1,98 @@
+#include "device/drive_channel.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "device/cdb.h"
+
+namespace {
+// A device in update mode answers with vendor "Firmware" and a product beginning " Update".
+constexpr char kTargetIdentity[] = "Firmware Update";
+constexpr std::size_t kIdentityOffset = 8;
+constexpr std::size_t kIdentityLength = sizeof kTargetIdentity - 1;
+}  // namespace
+
+int CDriveChannel::OpenDrive(int drive) {
+    CloseHandleIfOpen();
+    m_hDevice = GetDriveBackend().Open(drive);
+    return IsOpen() ? 1 : 0;
+}
+
+int CDriveChannel::Reopen() {
+    return OpenDrive(m_driveNumber);
+}
+
+int CDriveChannel::CloseDrive() {
+    CloseHandleIfOpen();
+    ReleaseSlotOf(m_driveNumber);
+    return 0;
+}
+
+int CDriveChannel::IsTargetDevice(int drive) {
+    std::uint8_t buffer[1024] = {};
+    int result = 0;
+    if (OpenDrive(drive) == 1) {
+        if (Inquiry(buffer) == 1 &&
+            std::memcmp(buffer + kIdentityOffset, kTargetIdentity, kIdentityLength) == 0) {
+            result = 1;
+        }
+        CloseHandleIfOpen();
+    }
+    return result;
+}
+
+int CDriveChannel::Inquiry(void* buffer) {
+    Cdb12 cdb = MakeInquiryCdb();
+    return SendCommand(cdb.data(), buffer, SCSI_IOCTL_DATA_IN);
+}
+
+int CDriveChannel::WriteBlock(const void* buffer, int target, std::uint32_t address) {
+    Cdb12 cdb = MakeBlockCdb(SCSIOP_WRITE_BLOCK, target, address / m_blockSize);
+    // The request carries one non-const data pointer for both directions; on a write the
+    // platform only reads from it.
+    return SendCommand(cdb.data(), const_cast<void*>(buffer), SCSI_IOCTL_DATA_OUT);
+}
+
+int CDriveChannel::ReadBlock(void* buffer, int target, std::uint32_t address) {
+    Cdb12 cdb = MakeBlockCdb(SCSIOP_READ_BLOCK, target, address / m_blockSize);
+    return SendCommand(cdb.data(), buffer, SCSI_IOCTL_DATA_IN);
+}
+
+void CDriveChannel::FillRequest(PassThroughRequest& request, void* buffer,
+                                std::uint8_t direction) const {
+    std::memset(&request, 0, sizeof request);
+    request.Header.Length = sizeof(SCSI_PASS_THROUGH_DIRECT);
+    request.Header.PathId = 0;
+    request.Header.TargetId = 0;
+    request.Header.SenseInfoLength = kSenseInfoLength;
+    request.Header.DataIn = direction;
+    request.Header.DataTransferLength = m_blockSize;
+    request.Header.TimeOutValue = kTimeOutSeconds;
+    request.Header.DataBuffer = buffer;
+    request.Header.SenseInfoOffset = offsetof(PassThroughRequest, SenseBuffer);
+}
+
+void CDriveChannel::SetCdb(PassThroughRequest& request, const std::uint8_t* cdb,
+                           std::uint8_t length) {
+    std::uint8_t copied = std::min<std::uint8_t>(length, sizeof request.Header.Cdb);
+    request.Header.Lun = cdb[1];
+    request.Header.CdbLength = length;
+    std::memcpy(request.Header.Cdb, cdb, copied);
+}
+
+int CDriveChannel::SendCommand(const std::uint8_t* cdb, void* buffer, std::uint8_t direction) {
+    if (!IsOpen()) {
+        return 0;
+    }
+    PassThroughRequest request;
+    FillRequest(request, buffer, direction);
+    SetCdb(request, cdb, kCdbLength);
+    return GetDriveBackend().Send(m_hDevice, &request, sizeof request) ? 1 : 0;
+}
+
+void CDriveChannel::CloseHandleIfOpen() {
+    if (IsOpen()) {
+        GetDriveBackend().Close(m_hDevice);
+        m_hDevice = INVALID_HANDLE_VALUE;
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The request block of every device command: the pass-through header, a filler, and the sense
+// area. The same block is both the input and the output of the platform call.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/scsi_pass_through.h"
+
+struct PassThroughRequest {
+    SCSI_PASS_THROUGH_DIRECT Header;
+    std::uint32_t Filler;
+    std::uint8_t SenseBuffer[128];
+};
+
+// Sense bytes announced to the platform; the rest of the area is never read.
+inline constexpr std::uint8_t kSenseInfoLength = 32;
+inline constexpr std::uint8_t kCdbLength = 12;
+// 5000 seconds: the field counts seconds, and a device in update mode can take long.
+inline constexpr std::uint32_t kTimeOutSeconds = 5000;
+
+// The header's size follows the pointer width of the build (its DataBuffer is a pointer); the
+// 32-bit layout is the one devices were first driven with: 44 + 4 + 128 = 176 bytes.
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(sizeof(SCSI_PASS_THROUGH_DIRECT) == 44);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataBuffer) == 20);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, SenseInfoOffset) == 24);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, Cdb) == 28);
+static_assert(offsetof(PassThroughRequest, Filler) == 44);
+static_assert(offsetof(PassThroughRequest, SenseBuffer) == 48);
+static_assert(sizeof(PassThroughRequest) == 176);
+#else
+static_assert(sizeof(SCSI_PASS_THROUGH_DIRECT) == 56);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataBuffer) == 24);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, SenseInfoOffset) == 32);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, Cdb) == 36);
+static_assert(offsetof(PassThroughRequest, Filler) == 56);
+static_assert(offsetof(PassThroughRequest, SenseBuffer) == 60);
+static_assert(sizeof(PassThroughRequest) == 192);
+#endif
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, Lun) == 5);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataIn) == 8);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataTransferLength) == 12);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, TimeOutValue) == 16);

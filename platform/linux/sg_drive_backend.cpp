@@ -1,0 +1,65 @@
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/drive_backend.h"
+#include "platform/linux/sg_io_translation.h"
+
+namespace {
+
+// Drives are the SCSI generic nodes /dev/sgN: every SCSI device has one whatever its type, a
+// read-write descriptor may send any command (vendor commands included), and closing a character
+// node does not make udev rescan the device as closing a block device opened for writing does.
+class CSgDriveBackend final : public CDriveBackend {
+public:
+    HANDLE Open(int driveNumber) override {
+        if (driveNumber < 0) {
+            return INVALID_HANDLE_VALUE;
+        }
+        int fd = ::open(ScsiGenericPath(driveNumber).c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        return fd < 0 ? INVALID_HANDLE_VALUE : ToHandle(fd);
+    }
+
+    bool Send(HANDLE handle, void* request, std::uint32_t size) override {
+        if (handle == INVALID_HANDLE_VALUE || request == nullptr ||
+            size < sizeof(SCSI_PASS_THROUGH_DIRECT)) {
+            return false;
+        }
+        auto* block = static_cast<std::uint8_t*>(request);
+        SCSI_PASS_THROUGH_DIRECT header;
+        std::memcpy(&header, block, sizeof header);
+        sg_io_hdr_t io;
+        TranslateToSgIo(header, block, size, io);
+        int result;
+        do {
+            result = ::ioctl(ToFd(handle), SG_IO, &io);
+        } while (result < 0 && errno == EINTR);
+        CopySgIoResult(io, header);
+        std::memcpy(block, &header, sizeof header);
+        return SgIoSucceeded(result, io);
+    }
+
+    void Close(HANDLE handle) override {
+        if (handle != INVALID_HANDLE_VALUE) {
+            ::close(ToFd(handle));
+        }
+    }
+
+private:
+    static HANDLE ToHandle(int fd) {
+        return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
+    }
+    static int ToFd(HANDLE handle) {
+        return static_cast<int>(reinterpret_cast<std::intptr_t>(handle));
+    }
+};
+
+}  // namespace
+
+CDriveBackend& GetSystemDriveBackend() {
+    static CSgDriveBackend backend;
+    return backend;
+}

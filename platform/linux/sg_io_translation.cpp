@@ -1,0 +1,45 @@
+#include "platform/linux/sg_io_translation.h"
+
+#include <cstring>
+
+namespace {
+// The sg driver reports in driver_status that sense data was returned; that is not an error.
+constexpr unsigned kDriverSenseFlag = 0x08;
+constexpr unsigned kMillisecondsPerSecond = 1000;
+}  // namespace
+
+std::string ScsiGenericPath(int driveNumber) {
+    return "/dev/sg" + std::to_string(driveNumber);
+}
+
+void TranslateToSgIo(const SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* request,
+                     std::uint32_t size, sg_io_hdr_t& io) {
+    std::memset(&io, 0, sizeof io);
+    io.interface_id = 'S';
+    io.dxfer_direction = header.DataIn == SCSI_IOCTL_DATA_IN ? SG_DXFER_FROM_DEV : SG_DXFER_TO_DEV;
+    io.cmd_len = header.CdbLength <= sizeof header.Cdb ? header.CdbLength : sizeof header.Cdb;
+    // The header is part of the caller's block, which is writable; sg only reads the CDB.
+    io.cmdp = const_cast<unsigned char*>(header.Cdb);
+    io.dxfer_len = header.DataTransferLength;
+    io.dxferp = header.DataBuffer;
+    if (header.SenseInfoOffset < size) {
+        std::uint32_t room = size - header.SenseInfoOffset;
+        io.mx_sb_len = static_cast<unsigned char>(
+            header.SenseInfoLength <= room ? header.SenseInfoLength : room);
+        io.sbp = request + header.SenseInfoOffset;
+    }
+    // The field counts seconds; SG_IO counts milliseconds. Saturate rather than wrap.
+    std::uint64_t ms = std::uint64_t{header.TimeOutValue} * kMillisecondsPerSecond;
+    io.timeout = ms > UINT32_MAX ? UINT32_MAX : static_cast<unsigned>(ms);
+}
+
+bool SgIoSucceeded(int ioctlResult, const sg_io_hdr_t& io) {
+    return ioctlResult == 0 && io.host_status == 0 && (io.driver_status & ~kDriverSenseFlag) == 0;
+}
+
+void CopySgIoResult(const sg_io_hdr_t& io, SCSI_PASS_THROUGH_DIRECT& header) {
+    header.ScsiStatus = io.status;
+    if (io.resid > 0 && static_cast<std::uint32_t>(io.resid) <= header.DataTransferLength) {
+        header.DataTransferLength -= static_cast<std::uint32_t>(io.resid);
+    }
+}

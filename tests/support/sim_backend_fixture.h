@@ -1,0 +1,29 @@
+#pragma once
+// A fresh simulated drive backend in place of the operating system's for each test, and a
+// cleared slot table, so that no test sees another's devices or slots.
+
+#include <gtest/gtest.h>
+
+#include "device/drive_channel.h"
+#include "platform/drive_backend.h"
+#include "sim/sim_drive_backend.h"
+
+class CSimBackendTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CDriveChannel::ClearSlots();
+        SetDriveBackend(&m_backend);
+    }
+    void TearDown() override {
+        SetDriveBackend(nullptr);
+        CDriveChannel::ClearSlots();
+    }
+
+    std::shared_ptr<CSimulatedDevice> PlugTarget(int drive) {
+        auto device = CSimulatedDevice::UpdateMode();
+        m_backend.Plug(drive, device);
+        return device;
+    }
+
+    CSimDriveBackend m_backend;
+};
