@@ -1,0 +1,35 @@
+#pragma once
+// Reading an existing file as raw bytes: read-only, never created or truncated, other programs
+// may read and write it meanwhile. Every failure is reported by the result; nothing throws.
+// One object per open file, used by one thread; the destructor closes.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+class CBinaryFile {
+public:
+    CBinaryFile() = default;
+    CBinaryFile(const CBinaryFile&) = delete;
+    CBinaryFile& operator=(const CBinaryFile&) = delete;
+    ~CBinaryFile() { Close(); }
+
+    // Opens an existing regular file. False when it does not exist, may not be read, is not a
+    // regular file (a directory or a pipe would never deliver an image), or the path has
+    // kMaxPathChars UTF-16 characters or more.
+    bool Open(const std::u16string& path);
+    // Reads up to `count` bytes; fewer only at the end of the file, 0 there. Empty on a read
+    // error or when the file is not open.
+    std::optional<std::uint32_t> Read(void* buffer, std::uint32_t count);
+    // The file's current length; empty when it cannot be measured.
+    std::optional<std::uint64_t> GetLength() const;
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+}  // namespace platform

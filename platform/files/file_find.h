@@ -1,0 +1,49 @@
+#pragma once
+// Directory search with Windows wildcard matching, the way the program looks for its image:
+// "?" stands for exactly one character, "*" for any run, letter case does not matter. Entries
+// come in the order NTFS keeps them (names compared case-insensitively, ordinal), so that which
+// entry comes last never depends on the file system. "." and ".." are yielded like any entry.
+//
+// One object per search, used by one thread; the search holds no system resource between calls.
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Patterns and paths of this many UTF-16 characters or more are refused, as Windows does.
+inline constexpr std::size_t kMaxPathChars = 260;
+
+class CFileFind {
+public:
+    // Starts a search for `pattern` (a directory path followed by a file-name pattern). False
+    // when nothing matches, the directory cannot be read, or the pattern is too long.
+    bool FindFile(const std::u16string& pattern);
+    // Steps to the next entry; returns whether yet another one follows it. The entry stepped to
+    // is valid either way.
+    bool FindNextFile();
+    // Whether the current entry is a directory (a symbolic link counts as what it points to; a
+    // dangling one is not a directory).
+    bool IsDirectory() const;
+    // The search root, a separator unless the root ends with one, then the entry's name.
+    std::u16string GetFilePath() const;
+    void Close();
+
+private:
+    struct CEntry {
+        std::u16string name;
+        bool isDirectory;
+    };
+
+    std::u16string m_root;
+    std::vector<CEntry> m_entries;
+    std::size_t m_next = 0;
+    const CEntry* m_current = nullptr;
+};
+
+// Whether `name` matches the wildcard `pattern` ("?" one character, "*" any run, case folded).
+bool MatchesWildcard(const std::u16string& pattern, const std::u16string& name);
+// Compares two names as NTFS orders them: case-insensitively, code unit by code unit.
+bool NtfsNameLess(const std::u16string& a, const std::u16string& b);
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+#include "platform/files/module_path.h"
+
+#include <limits.h>
+#include <unistd.h>
+
+#include <mutex>
+
+#include "platform/files/utf.h"
+
+namespace platform {
+namespace {
+std::mutex g_overrideMutex;
+std::u16string g_override;
+
+std::u16string ExecutablePathFromSystem() {
+    char buffer[PATH_MAX];
+    ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) {
+        return {};
+    }
+    return FromUtf8(std::string(buffer, static_cast<std::size_t>(length)));
+}
+}  // namespace
+
+std::u16string GetModuleFileName() {
+    {
+        std::lock_guard lock(g_overrideMutex);
+        if (!g_override.empty()) {
+            return g_override;
+        }
+    }
+    return ExecutablePathFromSystem();
+}
+
+void OverrideModuleFileName(const std::u16string& path) {
+    std::lock_guard lock(g_overrideMutex);
+    g_override = path;
+}
+
+std::u16string DriveAndDirectory(const std::u16string& path) {
+    std::size_t driveLength = path.size() >= 2 && path[1] == u':' ? 2 : 0;
+    std::size_t lastSeparator = path.find_last_of(u"\\/");
+    if (lastSeparator == std::u16string::npos || lastSeparator < driveLength) {
+        return path.substr(0, driveLength);
+    }
+    return path.substr(0, lastSeparator + 1);
+}
+
+}  // namespace platform

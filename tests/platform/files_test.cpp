@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/files/binary_file.h"
+#include "platform/files/file_find.h"
+#include "platform/files/module_path.h"
+#include "platform/files/utf.h"
+#include "temp_dir.h"
+
+namespace {
+
+using platform::CBinaryFile;
+using platform::DriveAndDirectory;
+using platform::MatchesWildcard;
+
+struct SplitCase {
+    std::u16string path;
+    std::u16string directory;
+};
+
+class DriveAndDirectoryTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(DriveAndDirectoryTest, KeepsEverythingUpToTheLastSeparator) {
+    EXPECT_EQ(DriveAndDirectory(GetParam().path), GetParam().directory);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, DriveAndDirectoryTest,
+    ::testing::Values(SplitCase{u"C:\\Tools\\Upd\\up.exe", u"C:\\Tools\\Upd\\"},
+                      SplitCase{u"D:\\up.exe", u"D:\\"},
+                      SplitCase{u"\\\\server\\share\\dir\\up.exe", u"\\\\server\\share\\dir\\"},
+                      SplitCase{u"C:up.exe", u"C:"},
+                      SplitCase{u"/usr/local/bin/zelvane", u"/usr/local/bin/"},
+                      SplitCase{u"/zelvane", u"/"},
+                      SplitCase{u"C:/mixed\\sep/up.exe", u"C:/mixed\\sep/"},
+                      SplitCase{u"zelvane", u""}));
+
+TEST(ModuleFileName, ComesFromTheSystemUnlessOverridden) {
+    std::u16string real = platform::GetModuleFileName();
+    ASSERT_FALSE(real.empty());
+    EXPECT_EQ(real[0], u'/');
+    EXPECT_NE(real.find(u"platform_files_tests"), std::u16string::npos);
+    platform::OverrideModuleFileName(u"/opt/upd/zelvane");
+    EXPECT_EQ(platform::GetModuleFileName(), u"/opt/upd/zelvane");
+    platform::OverrideModuleFileName(u"");
+    EXPECT_EQ(platform::GetModuleFileName(), real);
+}
+
+struct WildcardCase {
+    std::u16string pattern;
+    std::u16string name;
+    bool matches;
+};
+
+class WildcardTest : public ::testing::TestWithParam<WildcardCase> {};
+
+TEST_P(WildcardTest, MatchesLikeTheWindowsDirectorySearch) {
+    EXPECT_EQ(MatchesWildcard(GetParam().pattern, GetParam().name), GetParam().matches);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, WildcardTest,
+    ::testing::Values(WildcardCase{u"Tarvik_??????_DB.bin", u"Tarvik_123456_DB.bin", true},
+                      WildcardCase{u"Tarvik_??????_DB.bin", u"tarvik_123456_db.BIN", true},
+                      WildcardCase{u"Tarvik_??????_DB.bin", u"Tarvik_12345_DB.bin", false},
+                      WildcardCase{u"Tarvik_??????_DB.bin", u"Tarvik_1234567_DB.bin", false},
+                      WildcardCase{u"Tarvik_??????_DB.bin", u"Tarvik_123456_DB.bin.bak", false},
+                      WildcardCase{u"Tarvik_??????_DB.bin", u"xTarvik_123456_DB.bin", false},
+                      WildcardCase{u"*.bin", u"a.b.bin", true}, WildcardCase{u"*", u".", true},
+                      WildcardCase{u"a*b*c", u"aXbYbZc", true},
+                      WildcardCase{u"a*b*c", u"aXbYbZ", false}, WildcardCase{u"", u"a", false}));
+
+TEST(NtfsOrder, ComparesWithoutLetterCase) {
+    EXPECT_TRUE(platform::NtfsNameLess(u"a", u"B"));
+    EXPECT_TRUE(platform::NtfsNameLess(u"Tarvik_000001", u"tarvik_000002"));
+    EXPECT_FALSE(platform::NtfsNameLess(u"ABC", u"abc"));
+    // "_" sorts after the upper-case letters it is compared with, as on NTFS.
+    EXPECT_TRUE(platform::NtfsNameLess(u"aZ", u"a_"));
+}
+
+TEST(Utf, RoundTripsAndReplacesWhatIsBroken) {
+    std::u16string text = u"Datei_\u00e4\u20ac_\U0001F600";
+    EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
+    EXPECT_EQ(ToUtf8(u"\u00e4"), "\xC3\xA4");
+    EXPECT_EQ(FromUtf8("a\xFF"
+                       "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(FromUtf8("\xE2\x82"), u"\uFFFD\uFFFD");
+    EXPECT_EQ(ToUtf8(std::u16string(1, char16_t{0xD800})), "\xEF\xBF\xBD");
+    EXPECT_EQ(WidenAscii("Tarvik_??????_DB.bin"), u"Tarvik_??????_DB.bin");
+}
+
+class BinaryFileTest : public ::testing::Test {
+protected:
+    CTempDir m_dir;
+    CBinaryFile m_file;
+};
+
+TEST_F(BinaryFileTest, ReadsRawBytesAndTellsTheLength) {
+    std::u16string path = m_dir.Write("image.bin", {1, 2, 3, 0, 0x1A, 0xFF, 10, 13});
+    ASSERT_TRUE(m_file.Open(path));
+    EXPECT_EQ(m_file.GetLength(), 8u);
+    unsigned char buffer[16] = {};
+    EXPECT_EQ(m_file.Read(buffer, 5), 5u);
+    EXPECT_EQ(m_file.Read(buffer + 5, 16), 3u);
+    EXPECT_EQ(m_file.Read(buffer, 16), 0u);
+    EXPECT_EQ(buffer[4], 0x1A);
+    EXPECT_EQ(buffer[7], 13);
+}
+
+TEST_F(BinaryFileTest, RefusesWhatIsNoImageFile) {
+    EXPECT_FALSE(m_file.Open(m_dir.PathOf("missing.bin")));
+    EXPECT_FALSE(m_file.Open(m_dir.Directory()));
+    std::string fifo = (m_dir.Path() / "pipe.bin").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(m_file.Open(m_dir.PathOf("pipe.bin")));
+    std::filesystem::create_symlink(m_dir.Path() / "nowhere.bin", m_dir.Path() / "dangling.bin");
+    EXPECT_FALSE(m_file.Open(m_dir.PathOf("dangling.bin")));
+    EXPECT_FALSE(m_file.Open(u""));
+    EXPECT_FALSE(m_file.IsOpen());
+    unsigned char buffer[4];
+    EXPECT_FALSE(m_file.Read(buffer, 4).has_value());
+    EXPECT_FALSE(m_file.GetLength().has_value());
+}
+
+TEST_F(BinaryFileTest, APathOfTwoHundredSixtyCharactersDoesNotOpen) {
+    std::u16string directory = m_dir.Directory();
+    std::string longName(259 - directory.size(), 'a');
+    std::u16string fits = m_dir.Write(longName, {1});
+    ASSERT_EQ(fits.size(), 259u);
+    EXPECT_TRUE(m_file.Open(fits));
+    std::u16string tooLong = m_dir.Write(longName + "b", {1});
+    ASSERT_EQ(tooLong.size(), 260u);
+    EXPECT_FALSE(m_file.Open(tooLong));
+}
+
+TEST_F(BinaryFileTest, OthersMayWriteWhileItIsOpen) {
+    std::u16string path = m_dir.Write("grow.bin", {1, 2});
+    ASSERT_TRUE(m_file.Open(path));
+    m_dir.Write("grow.bin", {1, 2, 3, 4, 5});
+    EXPECT_EQ(m_file.GetLength(), 5u);
+}
+
+}  // namespace
