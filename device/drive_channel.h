@@ -38,6 +38,9 @@ public:
     // Records `drive` in the channel (always) and gives it a slot: the one it holds already, or
     // the lowest free one; -1 when all four are held by other drives.
     int ClaimSlot(int drive);
+    // Like ClaimSlot, but only when `drive` holds no slot yet: -1 when it already holds one (it
+    // then belongs to someone else) or none is free. Records `drive` only when it gives a slot.
+    int ClaimNewSlot(int drive);
     // The lowest slot whose entry is `drive`, else -1.
     static int FindSlot(int drive);
     // Frees all four slots. Returns 0.

@@ -49,6 +49,22 @@ int CDriveChannel::ClaimSlot(int drive) {
     return slot;
 }
 
+int CDriveChannel::ClaimNewSlot(int drive) {
+    if (drive == -1) {
+        return -1;
+    }
+    std::lock_guard lock(g_slotMutex);
+    if (FindSlotLocked(drive) >= 0) {
+        return -1;
+    }
+    int slot = FindSlotLocked(-1);
+    if (slot >= 0) {
+        g_slotDrive[slot] = drive;
+        m_driveNumber = drive;
+    }
+    return slot;
+}
+
 void CDriveChannel::ReleaseSlotOf(int drive) {
     if (drive == -1) {
         return;

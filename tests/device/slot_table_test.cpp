@@ -89,9 +89,25 @@ TEST_F(SlotTableTest, FindSlotGivesTheLowestMatch) {
     EXPECT_EQ(CDriveChannel::FindSlot(5), -1);
 }
 
+TEST_F(SlotTableTest, ClaimNewSlotNeverTakesOverAHeldDrive) {
+    Fill({4, -1, -1, -1});
+    CDriveChannel channel;
+    EXPECT_EQ(channel.ClaimNewSlot(4), -1);
+    EXPECT_EQ(channel.DriveNumber(), -1);
+    channel.CloseDrive();  // must not free the holder's slot
+    EXPECT_EQ(Current(), (Table{4, -1, -1, -1}));
+    EXPECT_EQ(channel.ClaimNewSlot(6), 1);
+    EXPECT_EQ(channel.DriveNumber(), 6);
+    Fill({4, 5, 6, 7});
+    CDriveChannel late;
+    EXPECT_EQ(late.ClaimNewSlot(8), -1);
+    EXPECT_EQ(Current(), (Table{4, 5, 6, 7}));
+}
+
 TEST_F(SlotTableTest, TheFreeMarkerCannotBeClaimed) {
     CDriveChannel channel;
     EXPECT_EQ(channel.ClaimSlot(-1), -1);
+    EXPECT_EQ(channel.ClaimNewSlot(-1), -1);
     EXPECT_EQ(Current(), (Table{-1, -1, -1, -1}));
 }
 
