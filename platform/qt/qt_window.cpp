@@ -1,46 +1,50 @@
 #include "platform/qt/qt_window.h"
 
-#include <QCoreApplication>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QResizeEvent>
+#include <QSocketNotifier>
 #include <condition_variable>
 
 #include "platform/qt/qt_colors.h"
 
 namespace {
 
-// Lives as a child of the widget: filters the widget's events into messages and receives the
-// wake-ups for queued requests. It keeps the window alive as long as the widget lives.
+// Lives as a child of the widget: filters the widget's events into messages, and serves the
+// queued requests when another thread signals the wake-up descriptor. It keeps the window alive
+// as long as the widget lives.
 class CQtWindowHook : public QObject {
 public:
-    CQtWindowHook(QWidget* widget, std::shared_ptr<CQtWindow> window)
+    CQtWindowHook(QWidget* widget, std::shared_ptr<CQtWindow> window, int wakeFd)
         : QObject(widget), m_window(std::move(window)) {
         widget->installEventFilter(this);
+        if (wakeFd >= 0) {
+            m_notifier = new QSocketNotifier(wakeFd, QSocketNotifier::Read, this);
+            connect(m_notifier, &QSocketNotifier::activated, this, [this, wakeFd] {
+                eventfd_t count = 0;
+                eventfd_read(wakeFd, &count);
+                m_window->RunQueued();
+            });
+        }
     }
-    ~CQtWindowHook() override { m_window->OnWidgetDestroyed(); }
+    ~CQtWindowHook() override {
+        delete m_notifier;  // before the window closes the descriptor it watches
+        m_window->OnWidgetDestroyed();
+    }
 
     const std::shared_ptr<CQtWindow>& Window() const { return m_window; }
-
-    static QEvent::Type WakeType() {
-        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-        return type;
-    }
 
 protected:
     bool eventFilter(QObject* /*watched*/, QEvent* event) override {
         return m_window->FilterEvent(event);
     }
-    bool event(QEvent* event) override {
-        if (event->type() != WakeType()) {
-            return QObject::event(event);
-        }
-        m_window->RunQueued();
-        return true;
-    }
 
 private:
     std::shared_ptr<CQtWindow> m_window;
+    QSocketNotifier* m_notifier = nullptr;
 };
 
 }  // namespace
@@ -79,9 +83,10 @@ std::shared_ptr<CQtWindow> CQtWindow::FromWidget(QWidget* widget) {
         }
     }
     std::shared_ptr<CQtWindow> window(new CQtWindow(widget));
-    auto* hook = new CQtWindowHook(widget, window);
-    std::lock_guard lock(window->m_mutex);
-    window->m_hook = hook;
+    // Other threads wake the owner through a descriptor rather than by posting Qt events, so
+    // nothing they hand over passes through the toolkit's own (uninstrumented) locking.
+    window->m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    new CQtWindowHook(widget, window, window->m_wakeFd);
     return window;
 }
 
@@ -152,13 +157,12 @@ LRESULT CQtWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool CQtWindow::Enqueue(QueuedRequest request) {
     std::lock_guard lock(m_mutex);
-    if (!m_alive) {
+    if (!m_alive || m_wakeFd < 0) {
         return false;
     }
     m_queue.push_back(std::move(request));
-    // Posting under the lock keeps the hook alive: its destructor takes the lock first. The wake
-    // event carries no data; the queue above does, under a lock both threads can see.
-    QCoreApplication::postEvent(m_hook, new QEvent(CQtWindowHook::WakeType()));
+    // Under the lock, so the descriptor cannot be closed in between.
+    eventfd_write(m_wakeFd, 1);
     return true;
 }
 
@@ -198,8 +202,11 @@ void CQtWindow::OnWidgetDestroyed() {
     {
         std::lock_guard lock(m_mutex);
         m_alive = false;
-        m_hook = nullptr;
         m_widget = nullptr;
+        if (m_wakeFd >= 0) {
+            close(m_wakeFd);
+            m_wakeFd = -1;
+        }
         abandoned.swap(m_queue);
     }
     for (const QueuedRequest& request : abandoned) {

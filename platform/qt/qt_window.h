@@ -1,7 +1,8 @@
 #pragma once
 // The window of a Qt widget: what the framework's window objects bind to on Qt. The owner thread
 // is the thread the widget lives on (the GUI thread); messages sent from other threads are
-// queued to it and handled when it dispatches events, while the sender waits.
+// queued to it and handled when it dispatches events, while the sender waits. The backend is
+// for Linux (the wake-up uses an eventfd).
 //
 // The widget's events become the window's messages: a paint event becomes WM_PAINT (the widget's
 // own painting is skipped while the window is subclassed), a resize event WM_SIZE. When the
@@ -63,7 +64,7 @@ private:
     mutable std::mutex m_mutex;  // guards the fields up to m_queue
     bool m_alive = true;
     QWidget* m_widget;
-    QObject* m_hook = nullptr;
+    int m_wakeFd = -1;  // signalled when the queue has something for the owner thread
     int m_width = 0;
     int m_height = 0;
     std::deque<QueuedRequest> m_queue;
