@@ -1,0 +1,273 @@
+#!/bin/sh
+# The scenarios, run inside the guest against the program under test ($PUT_CMD, set with its
+# patterns in /etc/vm-test.conf). Each prints "VMTEST PASS <name>" or "VMTEST FAIL <name>: why";
+# figures print as "VMTEST METRIC <name>=<value>". Every wait is bounded.
+#
+# Function names carry a vm_ prefix: a shell function named like a busybox applet (ts is one)
+# can shadow or be shadowed by it.
+. /etc/vm-test.conf
+
+CONFIGFS=/sys/kernel/config/usb_gadget
+SCSI_DEBUG_OPTS=/sys/bus/pseudo/drivers/scsi_debug/opts
+PUT_DIR=$(dirname "$PUT_CMD")
+PUT_LOG=/tmp/put.log
+FIRST_BLOCK=1600
+
+vm_now() { cut -d' ' -f1 /proc/uptime; }
+vm_pass() { echo "VMTEST PASS $1"; }
+vm_fail() {
+    echo "VMTEST FAIL $1: $2"
+    vm_dump_logs
+}
+vm_metric() { echo "VMTEST METRIC $1=$2"; }
+
+# vm_wait_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds or time is up.
+vm_wait_until() {
+    vm_limit=$(awk -v now="$(vm_now)" -v s="$1" 'BEGIN { print now + s }')
+    shift
+    while ! "$@"; do
+        if awk -v now="$(vm_now)" -v limit="$vm_limit" 'BEGIN { exit !(now > limit) }'; then
+            return 1
+        fi
+        sleep 0.1
+    done
+}
+
+# A gadget whose one function is FunctionFS, mounted at /ffs/ms<i>; bound by the device program.
+vm_make_gadget() {
+    g=$CONFIGFS/g$1
+    mkdir -p "$g" && cd "$g" || return 1
+    echo 0x1d6b > idVendor
+    echo 0x0104 > idProduct
+    mkdir -p strings/0x409 configs/c.1/strings/0x409 "functions/ffs.ms$1"
+    echo "ZV000$1" > strings/0x409/serialnumber
+    echo "Zelvane test" > strings/0x409/manufacturer
+    echo "Device in update mode" > strings/0x409/product
+    echo "Bulk-Only" > configs/c.1/strings/0x409/configuration
+    ln -s "$g/functions/ffs.ms$1" configs/c.1/
+    cd /
+    mkdir -p "/ffs/ms$1"
+    mount -t functionfs "ms$1" "/ffs/ms$1"
+}
+
+# vm_start_device I BYTES [FAULT OPTIONS...]: device program on gadget I, controller dummy_udc.I,
+# reporting the first BYTES bytes of the image area to /tmp/mem<I>.bin.
+vm_start_device() {
+    vm_i=$1
+    vm_bytes=$2
+    shift 2
+    rm -f "/tmp/mem$vm_i.bin" "/tmp/stats$vm_i.txt"
+    "$GADGET" --ffs "/ffs/ms$vm_i" --udc-file "$CONFIGFS/g$vm_i/UDC" --udc "dummy_udc.$vm_i" \
+        --dump "/tmp/mem$vm_i.bin" --dump-bytes "$vm_bytes" --dump-block "$FIRST_BLOCK" \
+        --stats "/tmp/stats$vm_i.txt" "$@" 2> "/tmp/device$vm_i.log" &
+    eval "DEVICE_PID_$vm_i=$!"
+    # Signals asking for a report must not reach it before it is ready to take them.
+    vm_wait_until 10 grep -q 'plugged into' "/tmp/device$vm_i.log" ||
+        echo "vm: device $vm_i did not plug in"
+}
+
+# Ends device program I, which writes its memory and counters first.
+vm_stop_device() {
+    eval "vm_pid=\$DEVICE_PID_$1"
+    kill -TERM "$vm_pid" 2>/dev/null
+    wait "$vm_pid" 2>/dev/null
+}
+
+# vm_stat I NAME: a counter of device I, as last reported.
+vm_stat() { sed -n "s/^$2=//p" "/tmp/stats$1.txt" 2>/dev/null; }
+
+# Asks device I for a fresh report and tells whether it has verified BLOCKS blocks.
+vm_device_verified() {
+    eval "vm_pid=\$DEVICE_PID_$1"
+    kill -USR1 "$vm_pid" 2>/dev/null
+    sleep 0.2
+    [ "$(vm_stat "$1" blocks_verified)" = "$2" ]
+}
+
+# vm_start_put IMAGE: the program under test with IMAGE beside it, and nothing else of the kind.
+vm_start_put() {
+    rm -f "$PUT_DIR"/Tarvik_*_DB.bin
+    cp "$1" "$PUT_DIR/$(basename "$1")"
+    : > "$PUT_LOG"
+    env $PUT_ENV "$PUT_CMD" > "$PUT_LOG" 2>&1 &
+    PUT_PID=$!
+}
+
+vm_stop_put() {
+    kill -TERM "$PUT_PID" 2>/dev/null
+    wait "$PUT_PID" 2>/dev/null
+}
+
+# vm_put_said PATTERN [FROM_LINE]: the program's output from FROM_LINE on holds PATTERN.
+vm_put_said() { tail -n "+${2:-1}" "$PUT_LOG" | grep -qF "$1"; }
+vm_put_said_count() { grep -cF "$1" "$PUT_LOG"; }
+
+# Blocks the image takes on the device: the last one padded, or one of 0xFF after a whole one.
+vm_image_blocks() { echo $(( $(wc -c < "$1") / 1024 + 1 )); }
+
+# vm_check_device I EXPECTED BLOCKS NAME: memory of device I equals EXPECTED, BLOCKS blocks
+# were stored and read back intact.
+vm_check_device() {
+    if ! cmp -s "/tmp/mem$1.bin" "$2"; then
+        vm_fail "$4" "device $1 memory differs from the image: $(cmp "/tmp/mem$1.bin" "$2" 2>&1)"
+        return 1
+    fi
+    vm_written=$(vm_stat "$1" blocks_written)
+    vm_verified=$(vm_stat "$1" blocks_verified)
+    if [ "$vm_written" != "$3" ] || [ "$vm_verified" != "$3" ]; then
+        vm_fail "$4" "device $1 stored $vm_written and verified $vm_verified blocks, not $3"
+        return 1
+    fi
+}
+
+vm_dump_logs() {
+    for f in "$PUT_LOG" /tmp/device*.log; do
+        [ -f "$f" ] && tail -n 25 "$f" | sed "s|^|vm: $(basename "$f"): |"
+    done
+    dmesg | tail -n 30 | sed 's|^|vm: dmesg: |' 
+}
+
+vm_find_device_sg() {
+    for v in /sys/class/scsi_generic/sg*/device/vendor; do
+        if grep -q '^Firmware' "$v" 2>/dev/null; then
+            basename "$(dirname "$(dirname "$v")")" | sed 's/^sg//'
+            return 0
+        fi
+    done
+    return 1
+}
+
+vm_sg_node_present() { vm_find_device_sg > /dev/null; }
+
+# The round trip of one block through the real stack, and the bare SG_IO floor.
+scenario_measure_round_trip() {
+    vm_start_device 0 1024
+    if ! vm_wait_until 20 vm_sg_node_present; then
+        vm_fail measure_round_trip "the device got no sg node"
+        vm_stop_device 0
+        return
+    fi
+    vm_sg=$(vm_find_device_sg)
+    "$PROBE" --bench "$vm_sg" 100 3 > /tmp/bench.log 2>&1
+    vm_status=$?
+    sed -n 's/^METRIC /VMTEST METRIC /p' /tmp/bench.log
+    vm_stop_device 0
+    if [ $vm_status -eq 0 ]; then
+        vm_pass measure_round_trip
+    else
+        vm_fail measure_round_trip "$(cat /tmp/bench.log)"
+    fi
+}
+
+# 1: a device in update mode is plugged, found, written from block 1600, verified; its memory
+# equals the image with its padding. 5: the unplug of the updated device is noticed soon.
+scenario_plug_write_verify() {
+    vm_blocks=$(vm_image_blocks "$IMAGE_PLAIN")
+    vm_start_put "$IMAGE_PLAIN_PUT"
+    vm_start_device 0 $((vm_blocks * 1024))
+    if ! vm_wait_until 120 vm_device_verified 0 "$vm_blocks"; then
+        vm_fail plug_write_verify "device verified $(vm_stat 0 blocks_verified) of $vm_blocks blocks in time"
+    elif ! vm_wait_until 10 vm_put_said "$PUT_DONE_PATTERN"; then
+        vm_fail plug_write_verify "the program never said \"$PUT_DONE_PATTERN\""
+    else
+        vm_metric plug_to_first_write_ms "$(vm_stat 0 plug_to_first_write_ms)"
+        scenario_presence_notices_unplug
+        vm_stop_device 0
+        vm_check_device 0 "$IMAGE_PLAIN_EXPECTED" "$vm_blocks" plug_write_verify &&
+            vm_pass plug_write_verify
+    fi
+    vm_stop_device 0
+    vm_stop_put
+}
+
+scenario_presence_notices_unplug() {
+    vm_from=$(($(wc -l < "$PUT_LOG") + 1))
+    vm_t0=$(vm_now)
+    echo "" > "$CONFIGFS/g0/UDC"
+    if vm_wait_until 5 vm_put_said "$PUT_GONE_PATTERN" "$vm_from"; then
+        vm_ms=$(awk -v a="$vm_t0" -v b="$(vm_now)" 'BEGIN { printf "%d", (b - a) * 1000 }')
+        vm_metric unplug_noticed_ms "$vm_ms"
+        if [ "$vm_ms" -le "$GONE_LIMIT_MS" ]; then
+            vm_pass presence_notices_unplug
+        else
+            vm_fail presence_notices_unplug "noticed after $vm_ms ms, over $GONE_LIMIT_MS ms"
+        fi
+    else
+        vm_fail presence_notices_unplug "the program never said \"$PUT_GONE_PATTERN\""
+    fi
+}
+
+# 2: the device is pulled in the middle of the transfer and plugged back: the transfer stops
+# with a connection error, the device is found again and ends with the whole image.
+scenario_pull_and_replug() {
+    vm_blocks=$(vm_image_blocks "$IMAGE_PULL")
+    vm_start_put "$IMAGE_PULL_PUT"
+    vm_start_device 0 $((vm_blocks * 1024)) --pull-after "$vm_blocks" --replug-after-ms 1500
+    if ! vm_wait_until 150 vm_device_verified 0 "$vm_blocks"; then
+        vm_fail pull_and_replug "device verified $(vm_stat 0 blocks_verified) of $vm_blocks blocks in time"
+    elif [ "$(vm_stat 0 pulls)" != 1 ] || [ "$(vm_stat 0 plugs)" != 2 ]; then
+        vm_fail pull_and_replug "pulls=$(vm_stat 0 pulls) plugs=$(vm_stat 0 plugs), not 1 and 2"
+    elif ! vm_put_said "$PUT_CONNECTION_ERROR_PATTERN"; then
+        vm_fail pull_and_replug "the program never said \"$PUT_CONNECTION_ERROR_PATTERN\""
+    elif ! vm_wait_until 10 vm_put_said "$PUT_DONE_PATTERN"; then
+        vm_fail pull_and_replug "the program never said \"$PUT_DONE_PATTERN\" after the replug"
+    else
+        vm_stop_device 0
+        vm_check_device 0 "$IMAGE_PULL_EXPECTED" "$vm_blocks" pull_and_replug &&
+            vm_pass pull_and_replug
+    fi
+    vm_stop_device 0
+    vm_stop_put
+}
+
+vm_both_verified() { vm_device_verified 0 "$1" && vm_device_verified 1 "$1"; }
+
+# 4: two devices on two controllers at once both end with the whole image.
+scenario_two_devices() {
+    vm_blocks=$(vm_image_blocks "$IMAGE_TWO")
+    vm_start_put "$IMAGE_TWO_PUT"
+    vm_start_device 0 $((vm_blocks * 1024))
+    vm_start_device 1 $((vm_blocks * 1024))
+    if ! vm_wait_until 150 vm_both_verified "$vm_blocks"; then
+        vm_fail two_devices "verified $(vm_stat 0 blocks_verified) and $(vm_stat 1 blocks_verified) of $vm_blocks blocks in time"
+    elif ! vm_wait_until 10 sh -c "[ \$(grep -cF '$PUT_DONE_PATTERN' $PUT_LOG) -ge 2 ]"; then
+        vm_fail two_devices "the program did not say \"$PUT_DONE_PATTERN\" twice"
+    else
+        vm_stop_device 0
+        vm_stop_device 1
+        vm_check_device 0 "$IMAGE_TWO_EXPECTED" "$vm_blocks" two_devices &&
+            vm_check_device 1 "$IMAGE_TWO_EXPECTED" "$vm_blocks" two_devices &&
+            vm_pass two_devices
+    fi
+    vm_stop_device 0
+    vm_stop_device 1
+    vm_stop_put
+}
+
+# The ordinary disk (scsi_debug) is there from the start; once the kernel's own probe of it is
+# over, scsi_debug logs every command it gets.
+vm_watch_ordinary_disk() {
+    vm_wait_until 20 test -e /sys/block/sda/size && sleep 1
+    echo 1 > "$SCSI_DEBUG_OPTS"
+}
+
+# 3: the ordinary disk got INQUIRY and nothing else from the program under test.
+scenario_ordinary_disk_inquiry_only() {
+    echo 0 > "$SCSI_DEBUG_OPTS"
+    dmesg | grep 'scsi_debug' | grep -o 'cmd [0-9a-f][0-9a-f]' > /tmp/ordinary.cmds
+    vm_inquiries=$(grep -c '^cmd 12' /tmp/ordinary.cmds)
+    vm_others=$(grep -vc '^cmd 12' /tmp/ordinary.cmds)
+    vm_metric ordinary_disk_inquiries "$vm_inquiries"
+    if [ "$vm_inquiries" -ge 1 ] && [ "$vm_others" -eq 0 ]; then
+        vm_pass ordinary_disk_inquiry_only
+    else
+        vm_fail ordinary_disk_inquiry_only "INQUIRY $vm_inquiries times, other commands: $(grep -v '^cmd 12' /tmp/ordinary.cmds | sort | uniq -c | tr '\n' ' ')"
+    fi
+}
+
+vm_make_gadget 0 && vm_make_gadget 1 || echo "VMTEST FAIL setup: no configfs gadgets"
+vm_watch_ordinary_disk
+for scenario in $SCENARIOS; do
+    echo "vm: scenario $scenario at $(vm_now)"
+    "scenario_$scenario"
+done

@@ -1,0 +1,99 @@
+#include "probe_bench.h"
+
+#include <fcntl.h>
+#include <scsi/sg.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+
+#include "device/cdb.h"
+#include "device/drive_channel.h"
+#include "platform/linux/sg_io_translation.h"
+#include "probe_image.h"
+
+namespace {
+// Out of the way of the image, so a measurement never changes what a scenario compares.
+constexpr std::uint32_t kBenchFirstBlock = 8000;
+constexpr unsigned kTimeoutMs = 20000;
+
+using Clock = std::chrono::steady_clock;
+
+double MicrosecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+bool ChannelRound(CDriveChannel& channel, int blocks, double& microseconds) {
+    ProbeBlock out;
+    ProbeBlock in;
+    out.fill(0x5A);
+    auto start = Clock::now();
+    for (int i = 0; i < blocks; ++i) {
+        std::uint32_t address = (kBenchFirstBlock + static_cast<std::uint32_t>(i)) * 1024;
+        if (channel.WriteBlock(out.data(), kImageTarget, address) != 1 ||
+            channel.ReadBlock(in.data(), kImageTarget, address) != 1) {
+            return false;
+        }
+    }
+    microseconds += MicrosecondsSince(start);
+    return true;
+}
+
+sg_io_hdr_t PreparedRequest(Cdb12& cdb, ProbeBlock& data, int direction, std::uint8_t* sense) {
+    sg_io_hdr_t io{};
+    io.interface_id = 'S';
+    io.dxfer_direction = direction;
+    io.cmd_len = static_cast<unsigned char>(cdb.size());
+    io.cmdp = cdb.data();
+    io.dxfer_len = static_cast<unsigned>(data.size());
+    io.dxferp = data.data();
+    io.mx_sb_len = 32;
+    io.sbp = sense;
+    io.timeout = kTimeoutMs;
+    return io;
+}
+
+bool BareRound(int fd, int blocks, double& microseconds) {
+    ProbeBlock out;
+    ProbeBlock in;
+    out.fill(0xA5);
+    std::uint8_t sense[32];
+    auto start = Clock::now();
+    for (int i = 0; i < blocks; ++i) {
+        std::uint32_t block = kBenchFirstBlock + static_cast<std::uint32_t>(i);
+        Cdb12 write = MakeBlockCdb(SCSIOP_WRITE_BLOCK, kImageTarget, block);
+        Cdb12 read = MakeBlockCdb(SCSIOP_READ_BLOCK, kImageTarget, block);
+        sg_io_hdr_t writeIo = PreparedRequest(write, out, SG_DXFER_TO_DEV, sense);
+        sg_io_hdr_t readIo = PreparedRequest(read, in, SG_DXFER_FROM_DEV, sense);
+        if (::ioctl(fd, SG_IO, &writeIo) != 0 || !SgIoSucceeded(0, writeIo) ||
+            ::ioctl(fd, SG_IO, &readIo) != 0 || !SgIoSucceeded(0, readIo)) {
+            return false;
+        }
+    }
+    microseconds += MicrosecondsSince(start);
+    return true;
+}
+}  // namespace
+
+bool MeasureBlockRoundTrip(int drive, int blocks, int rounds, CBenchFigures& figures) {
+    CDriveChannel channel;
+    int fd = ::open(ScsiGenericPath(drive).c_str(), O_RDWR | O_CLOEXEC);
+    if (blocks <= 0 || rounds <= 0 || fd < 0 || channel.OpenDrive(drive) != 1) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    double channelTotal = 0;
+    double bareTotal = 0;
+    bool ok = true;
+    for (int round = 0; ok && round < rounds; ++round) {
+        ok = BareRound(fd, blocks, bareTotal) && ChannelRound(channel, blocks, channelTotal);
+    }
+    channel.CloseDrive();
+    ::close(fd);
+    figures.channelMicrosecondsPerBlock = channelTotal / (blocks * rounds);
+    figures.bareMicrosecondsPerBlock = bareTotal / (blocks * rounds);
+    return ok;
+}
