@@ -1,0 +1,91 @@
+#pragma once
+// The update engine against the simulator: a fresh simulated backend, a folder that stands for
+// the executable's directory (where the image is looked up), recorded bars for all four slots,
+// sped-up pauses, and a monitor thread that the fixture starts and stops. Every test ends with
+// its devices gone and waits until every worker has ended, so no test leaks into the next.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "bar_recorder.h"
+#include "platform/files/module_path.h"
+#include "platform/sleep.h"
+#include "sim_backend_fixture.h"
+#include "temp_dir.h"
+#include "update/device_monitor.h"
+#include "update/update_worker.h"
+#include "wait.h"
+
+class CEngineTest : public CSimBackendTest {
+protected:
+    static constexpr unsigned kSpeedUp = 50;  // 500 ms scan pause -> 10 ms
+
+    void SetUp() override {
+        CSimBackendTest::SetUp();
+        platform::SetSleepDivisor(kSpeedUp);
+        platform::OverrideModuleFileName(m_dir.Directory() + u"zelvane");
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            m_bars.push_back(std::make_unique<CBarRecorder>(slot));
+        }
+    }
+
+    void TearDown() override {
+        for (int drive = 0; drive < CSimDriveBackend::kDriveCount; ++drive) {
+            m_backend.Unplug(drive);
+        }
+        EXPECT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; })) << "a worker never ended";
+        StopMonitor();
+        EXPECT_EQ(m_backend.OpenHandleCount(), 0);
+        m_bars.clear();
+        platform::OverrideModuleFileName(u"");
+        platform::SetSleepDivisor(1);
+        CSimBackendTest::TearDown();
+    }
+
+    void StartMonitor() {
+        m_stop = false;
+        m_monitor = std::thread([this] { RunDeviceMonitor(m_stop); });
+    }
+    void StopMonitor() {
+        m_stop = true;
+        if (m_monitor.joinable()) {
+            m_monitor.join();
+        }
+    }
+
+    // An image of `bytes` bytes whose content depends on `seed`, under `name`.
+    std::vector<unsigned char> PlaceImage(std::size_t bytes,
+                                          const std::string& name = "Tarvik_000001_DB.bin",
+                                          int seed = 1) {
+        std::vector<unsigned char> image(bytes);
+        for (std::size_t i = 0; i < bytes; ++i) {
+            image[i] = static_cast<unsigned char>((i * 31 + seed * 7 + i / 1024) & 0xFF);
+        }
+        m_dir.Write(name, image);
+        return image;
+    }
+
+    // What the device must hold from block 1600 on: the image, then 0xFF up to the end of its
+    // last block (a whole extra block when the image ends on a block boundary).
+    static std::vector<unsigned char> Expected(const std::vector<unsigned char>& image) {
+        std::vector<unsigned char> expected = image;
+        expected.resize((image.size() / 1024 + 1) * 1024, 0xFF);
+        return expected;
+    }
+    static bool Holds(const CSimulatedDevice& device, const std::vector<unsigned char>& image) {
+        std::vector<unsigned char> expected = Expected(image);
+        return device.ReadMemory(1, 1600, expected.size()) == expected;
+    }
+
+    CBarRecorder& Bar(int slot) { return *m_bars[slot]; }
+
+    CTempDir m_dir;
+    std::vector<std::unique_ptr<CBarRecorder>> m_bars;
+    std::atomic<bool> m_stop{false};
+    std::thread m_monitor;
+};

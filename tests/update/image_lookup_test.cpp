@@ -1,0 +1,85 @@
+#include "update/image_lookup.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/files/module_path.h"
+#include "platform/files/utf.h"
+#include "temp_dir.h"
+
+namespace {
+
+class ImageLookupTest : public ::testing::Test {
+protected:
+    std::u16string Find() const {
+        return FindLastMatchingFile(m_dir.Directory() + WidenAscii(kImageFilePattern));
+    }
+    void Touch(const std::string& name) const { m_dir.Write(name, {0x42}); }
+
+    CTempDir m_dir;
+};
+
+TEST_F(ImageLookupTest, OneMatchGivesItsFullPath) {
+    Touch("Tarvik_123456_DB.bin");
+    EXPECT_EQ(Find(), m_dir.PathOf("Tarvik_123456_DB.bin"));
+}
+
+TEST_F(ImageLookupTest, SeveralMatchesGiveTheLastInNameOrderWhateverTheCase) {
+    Touch("Tarvik_000002_DB.bin");
+    Touch("tarvik_000003_db.BIN");
+    Touch("TARVIK_000001_DB.BIN");
+    EXPECT_EQ(Find(), m_dir.PathOf("tarvik_000003_db.BIN"));
+}
+
+TEST_F(ImageLookupTest, NearMissesDoNotMatch) {
+    for (const char* name :
+         {"Tarvik_12345_DB.bin", "Tarvik_1234567_DB.bin", "Tarvik_123456_DB.bin~",
+          "Tarvik_123456_DB.bin.part", "Tarvik_123456-DB.bin", "arvik_123456_DB.bin"}) {
+        Touch(name);
+    }
+    EXPECT_EQ(Find(), u"");
+}
+
+TEST_F(ImageLookupTest, DirectoriesAreSkipped) {
+    std::filesystem::create_directory(m_dir.Path() / "Tarvik_999999_DB.bin");
+    EXPECT_EQ(Find(), u"");
+    Touch("Tarvik_000001_DB.bin");
+    EXPECT_EQ(Find(), m_dir.PathOf("Tarvik_000001_DB.bin"));
+}
+
+TEST_F(ImageLookupTest, ADanglingLinkCountsAsAFile) {
+    std::filesystem::create_symlink(m_dir.Path() / "later.bin",
+                                    m_dir.Path() / "Tarvik_000001_DB.bin");
+    EXPECT_EQ(Find(), m_dir.PathOf("Tarvik_000001_DB.bin"));
+}
+
+TEST_F(ImageLookupTest, NothingThereGivesTheEmptyString) {
+    EXPECT_EQ(Find(), u"");
+    EXPECT_EQ(FindLastMatchingFile(m_dir.PathOf("no-such-dir/") + WidenAscii(kImageFilePattern)),
+              u"");
+}
+
+// A pattern of 259 characters still searches; one of 260 is refused, as on Windows.
+TEST_F(ImageLookupTest, APatternOfTwoHundredSixtyCharactersFindsNothing) {
+    std::u16string pattern = WidenAscii(kImageFilePattern);
+    for (std::size_t total : {259u, 260u}) {
+        std::string padding(total - m_dir.Directory().size() - pattern.size() - 1, 'd');
+        std::filesystem::create_directory(m_dir.Path() / padding);
+        m_dir.Write(padding + "/Tarvik_123456_DB.bin", {1});
+        std::u16string full = m_dir.PathOf(padding) + u"/" + pattern;
+        ASSERT_EQ(full.size(), total);
+        EXPECT_EQ(FindLastMatchingFile(full).empty(), total == 260u) << total;
+    }
+}
+
+TEST(ModuleDirectory, IsTheExecutablesDirectoryWithItsSeparator) {
+    platform::OverrideModuleFileName(u"/opt/upd/zelvane");
+    EXPECT_EQ(GetModuleDirectory(), u"/opt/upd/");
+    platform::OverrideModuleFileName(u"");
+    std::u16string real = GetModuleDirectory();
+    ASSERT_FALSE(real.empty());
+    EXPECT_EQ(real.back(), u'/');
+}
+
+}  // namespace

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "device/cdb.h"
+#include "engine_fixture.h"
+#include "update/hidden_test_command.h"
+
+namespace {
+
+const std::u16string kWait = u"Wait Connect..";
+const std::u16string kSuccess = u"Success!!";
+
+int Count(const std::vector<std::u16string>& texts, const std::u16string& text) {
+    return static_cast<int>(std::count(texts.begin(), texts.end(), text));
+}
+
+int CountOpcode(const std::vector<CSimLogEntry>& requests, std::uint8_t opcode) {
+    return static_cast<int>(
+        std::count_if(requests.begin(), requests.end(),
+                      [&](const CSimLogEntry& r) { return r.cdb[0] == opcode; }));
+}
+
+using UpdateEngineTest = CEngineTest;
+
+TEST_F(UpdateEngineTest, ASuccessfulRunShowsPercentageThenSuccessUntilTheUnplug) {
+    auto image = PlaceImage(5000);
+    auto device = PlugTarget(2);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess; }));
+    EXPECT_TRUE(Holds(*device, image));
+    EXPECT_EQ(Bar(0).Pos(), 100);
+    EXPECT_EQ(g_slotDrive[0], 2);
+
+    // Kept while the device stays, and the device is not written again.
+    std::uint64_t writes = device->WriteCount();
+    std::uint64_t inquiries = device->InquiryCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // several sped-up scans
+    EXPECT_EQ(Bar(0).Text(), kSuccess);
+    EXPECT_EQ(device->WriteCount(), writes);
+    EXPECT_EQ(device->InquiryCount(), inquiries);
+
+    m_backend.Unplug(2);
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && g_slotDrive[0] == -1; }));
+    EXPECT_EQ(Bar(0).Pos(), 0);
+    EXPECT_EQ(Bar(0).Texts(), (std::vector<std::u16string>{kWait, u"", kSuccess, kWait}));
+    std::vector<int> positions = Bar(0).Positions();
+    ASSERT_FALSE(positions.empty());
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end() - 1));
+    EXPECT_EQ(positions.back(), 0);
+    EXPECT_NE(std::find(positions.begin(), positions.end(), 100), positions.end());
+}
+
+TEST_F(UpdateEngineTest, AnUnplugDuringTheTransferFreesTheSlotAtOnce) {
+    PlaceImage(100 * 1024);
+    auto device = PlugTarget(0);
+    device->UnplugAfterCommands(41);  // INQUIRY, then 20 blocks written and read back
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] {
+        return Count(Bar(0).Texts(), u"Connection Error!!") == 1 && Bar(0).Text() == kWait &&
+               g_slotDrive[0] == -1;
+    }));
+    EXPECT_EQ(Bar(0).Texts(),
+              (std::vector<std::u16string>{kWait, u"", u"Connection Error!!", kWait}));
+    EXPECT_EQ(Bar(0).Pos(), 0);
+    EXPECT_EQ(device->BlocksWritten(), 20u);
+}
+
+TEST_F(UpdateEngineTest, NoImageShowsItsTextUntilTheUnplugAndWritesNothing) {
+    auto device = PlugTarget(1);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"Cannot find the DB file!!"; }));
+    PlaceImage(2000);  // too late for the device already attached
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(Bar(0).Text(), u"Cannot find the DB file!!");
+    EXPECT_EQ(device->WriteCount() + device->ReadCount(), 0u);
+    m_backend.Unplug(1);
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && g_slotDrive[0] == -1; }));
+}
+
+TEST_F(UpdateEngineTest, OfSeveralImagesTheHighestNumberedIsWritten) {
+    PlaceImage(3000, "Tarvik_000009_DB.bin", 9);
+    auto newest = PlaceImage(3000, "Tarvik_000010_DB.bin", 10);
+    PlaceImage(3000, "tarvik_000002_db.bin", 2);
+    auto device = PlugTarget(0);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess; }));
+    EXPECT_TRUE(Holds(*device, newest));
+}
+
+TEST_F(UpdateEngineTest, AnImageThatOpensOnlyLaterStillEndsInSuccess) {
+    std::filesystem::create_symlink(m_dir.Path() / "incoming.bin",
+                                    m_dir.Path() / "Tarvik_000001_DB.bin");
+    auto device = PlugTarget(0);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"DB File Open Error!!"; }));
+    auto image = PlaceImage(4096, "incoming.bin");
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess; }));
+    EXPECT_TRUE(Holds(*device, image));
+    std::vector<std::u16string> texts = Bar(0).Texts();
+    EXPECT_GE(Count(texts, u"DB File Open Error!!"), 1);
+    EXPECT_EQ(texts.back(), kSuccess);
+}
+
+TEST_F(UpdateEngineTest, ADeviceGoneWhileTheImageCannotOpenGivesItsSlotBack) {
+    std::filesystem::create_symlink(m_dir.Path() / "never.bin",
+                                    m_dir.Path() / "Tarvik_000001_DB.bin");
+    PlugTarget(0);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"DB File Open Error!!"; }));
+    m_backend.Unplug(0);
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && g_slotDrive[0] == -1; }));
+}
+
+TEST_F(UpdateEngineTest, AReadBackThatKeepsFailingGetsAFreshWorkerEveryScan) {
+    PlaceImage(3000);
+    auto device = PlugTarget(0);
+    device->FailReadBacks(CSimulatedDevice::kAnyBlock, CSimulatedDevice::kForever);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Count(Bar(0).Texts(), u"Connection Error!!") >= 3; }));
+    EXPECT_EQ(device->WriteCount(), device->ReadCount());  // one block per attempt
+    EXPECT_GE(device->WriteCount(), 3u);
+}
+
+TEST_F(UpdateEngineTest, ABlockThatNeverReadsBackEqualStopsAtTheResendBound) {
+    PlaceImage(3000);
+    auto device = PlugTarget(0);
+    device->CorruptReadBacks(1601, CSimulatedDevice::kForever);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"Verify Error!!"; }));
+    auto requests = m_backend.RequestsTo(0);
+    int writesOfSecondBlock =
+        static_cast<int>(std::count_if(requests.begin(), requests.end(), [](const auto& r) {
+            return r.cdb == MakeBlockCdb(SCSIOP_WRITE_BLOCK, 1, 1601);
+        }));
+    EXPECT_EQ(writesOfSecondBlock, 8);
+    EXPECT_EQ(device->StoredBlock(1, 1602)[0], 0xFF);  // never reached
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(Bar(0).Text(), u"Verify Error!!");  // waits for removal, no new attempt
+    EXPECT_EQ(CountOpcode(m_backend.RequestsTo(0), SCSIOP_WRITE_BLOCK), 9);
+}
+
+TEST_F(UpdateEngineTest, TwoDevicesInOneScanGetSlotsZeroAndOne) {
+    auto image = PlaceImage(6000);
+    auto first = PlugTarget(1);
+    auto second = PlugTarget(3);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess && Bar(1).Text() == kSuccess; }));
+    EXPECT_EQ(g_slotDrive[0], 1);
+    EXPECT_EQ(g_slotDrive[1], 3);
+    EXPECT_TRUE(Holds(*first, image));
+    EXPECT_TRUE(Holds(*second, image));
+}
+
+TEST_F(UpdateEngineTest, AFifthDeviceWaitsForAFreeSlot) {
+    auto image = PlaceImage(2000);
+    std::vector<std::shared_ptr<CSimulatedDevice>> devices;
+    for (int drive = 0; drive < 5; ++drive) {
+        devices.push_back(PlugTarget(drive));
+    }
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] {
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            if (Bar(slot).Text() != kSuccess) {
+                return false;
+            }
+        }
+        return true;
+    }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(devices[4]->WriteCount(), 0u);
+    EXPECT_EQ(CDriveChannel::FindSlot(4), -1);
+
+    m_backend.Unplug(2);
+    ASSERT_TRUE(
+        WaitUntil([&] { return CDriveChannel::FindSlot(4) == 2 && Bar(2).Text() == kSuccess; }));
+    EXPECT_TRUE(Holds(*devices[4], image));
+}
+
+TEST_F(UpdateEngineTest, DrivesThatAreNoTargetsReceiveInquiryOnly) {
+    PlaceImage(2000);
+    m_backend.Plug(5, CSimulatedDevice::OrdinaryDisk());
+    PlugTarget(6);
+    m_backend.Plug(26, CSimulatedDevice::UpdateMode());  // beyond the scanned numbers
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess; }));
+    ASSERT_TRUE(WaitUntil([&] { return m_backend.RequestsTo(5).size() >= 3; }));
+    auto disk = m_backend.RequestsTo(5);
+    EXPECT_EQ(CountOpcode(disk, SCSIOP_INQUIRY), static_cast<int>(disk.size()));
+    for (const CSimLogEntry& entry : m_backend.Log()) {
+        EXPECT_NE(entry.drive, 26);
+    }
+    EXPECT_EQ(CountOpcode(m_backend.RequestsTo(6), SCSIOP_INQUIRY), 1);  // held: not probed again
+}
+
+TEST_F(UpdateEngineTest, AWorkerWithoutASlotEndsAtOnceAndShowsNothing) {
+    std::copy_n(std::begin({10, 11, 12, 13}), kSlotCount, g_slotDrive);
+    PlugTarget(7);
+    EXPECT_EQ(UpdateWorkerThread(7), 0);
+    EXPECT_EQ(m_backend.Log().size(), 0u);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        EXPECT_TRUE(Bar(slot).Texts().empty());
+    }
+    CDriveChannel::ClearSlots();
+}
+
+TEST_F(UpdateEngineTest, TheHiddenTestCommandReadsOneBlockFromTargetsOnly) {
+    auto target = PlugTarget(3);
+    m_backend.Plug(1, CSimulatedDevice::OrdinaryDisk());
+    RunHiddenTestCommand();
+    auto requests = m_backend.RequestsTo(3);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].cdb[0], SCSIOP_INQUIRY);
+    EXPECT_EQ(requests[1].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, 0, 0x8003000 / 1024));
+    EXPECT_EQ(requests[1].lun, 0);
+    auto disk = m_backend.RequestsTo(1);
+    ASSERT_EQ(disk.size(), 1u);
+    EXPECT_EQ(disk[0].cdb[0], SCSIOP_INQUIRY);
+    EXPECT_EQ(m_backend.OpenHandleCount(), 0);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        EXPECT_EQ(g_slotDrive[slot], -1);
+        EXPECT_TRUE(Bar(slot).Texts().empty());
+    }
+}
+
+TEST_F(UpdateEngineTest, TheHiddenTestCommandLeavesADriveUnderUpdateAlone) {
+    PlaceImage(2000);
+    PlugTarget(3);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess; }));
+    std::size_t before = m_backend.RequestsTo(3).size();
+    RunHiddenTestCommand();
+    EXPECT_EQ(m_backend.RequestsTo(3).size(), before);
+    EXPECT_EQ(g_slotDrive[0], 3);
+}
+
+}  // namespace

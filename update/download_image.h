@@ -1,0 +1,32 @@
+#pragma once
+// The data path of an update: one image file written into one device, block by block, each
+// block read back and compared.
+
+#include <string>
+
+class CDriveChannel;
+
+// Which image, and so where on the device it goes and which target byte its commands carry.
+enum ImageKind : int {
+    IMAGE_FIRMWARE = 0,  // from byte 0x8003000, target byte 0
+    IMAGE_VOICE = 1,     // from byte 0, target byte 1
+    IMAGE_DB = 2,        // from byte 0x190000 (block 1600), target byte 1
+};
+
+enum DownloadResult : int {
+    DL_OK = 0,                 // every block read back equal to what was sent
+    DL_TARGET_ERROR = -1,      // unknown kind, or the image would pass device address 2^32
+    DL_CONNECTION_ERROR = -2,  // a read-back command failed; the transfer stopped after that block
+    DL_FILE_OPEN_ERROR = -3,   // the file did not open, or reading or measuring it failed
+    DL_VERIFY_ERROR = -4,      // one block still read back different after its last send
+};
+
+// A block is sent at most this often while its read-back succeeds but differs.
+inline constexpr int kMaxSendsPerBlock = 8;
+
+// Writes the file at `path` to the device behind `channel` (open, borrowed: neither opened nor
+// closed here) and returns a DownloadResult. Blocks are 1024 bytes, the last one filled up with
+// 0xFF; a file whose length is a multiple of 1024 (or empty) gets one more block of 0xFF. After
+// every block the percentage goes to g_progress[slot] when `slot` is 0 to 3. Blocks already
+// written stay on the device whatever the outcome. Runs on the caller's thread; keeps nothing.
+int DownloadImage(std::u16string path, CDriveChannel* channel, int kind, int slot);

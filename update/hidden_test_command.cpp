@@ -1,0 +1,27 @@
+#include "update/hidden_test_command.h"
+
+#include <cstdint>
+
+#include "device/drive_channel.h"
+
+namespace {
+constexpr int kLastTestedDrive = 9;
+constexpr std::uint32_t kFirmwareAddress = 0x8003000;
+}  // namespace
+
+void RunHiddenTestCommand() {
+    CDriveChannel channel;
+    std::uint8_t buffer[1024];
+    for (int drive = 0; drive <= kLastTestedDrive; ++drive) {
+        if (CDriveChannel::FindSlot(drive) >= 0 || channel.IsTargetDevice(drive) != 1) {
+            continue;
+        }
+        // Claim only a slot that is free now: one a worker took since the look above is its own.
+        if (channel.ClaimNewSlot(drive) < 0) {
+            continue;
+        }
+        channel.Reopen();
+        channel.ReadBlock(buffer, 0, kFirmwareAddress);
+        channel.CloseDrive();
+    }
+}
