@@ -40,6 +40,7 @@ std::string Counters(const CDeviceReportSources& s) {
     line("generic_commands", std::to_string(s.target.GenericCommandCount()));
     line("failed_calls", std::to_string(s.target.FailedCallCount()));
     line("bot_resets", std::to_string(s.usb.ResetCount()));
+    line("enables", std::to_string(s.usb.EnableCount()));
     line("plugs", std::to_string(s.binding.PlugCount()));
     line("pulls", std::to_string(s.binding.PullCount()));
     auto plugged = s.binding.FirstPlugTime();

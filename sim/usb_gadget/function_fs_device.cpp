@@ -101,6 +101,7 @@ void CFunctionFsDevice::ServeControlRequests() {
             const usb_functionfs_event& event = events[i];
             if (event.type != FUNCTIONFS_SETUP) {
                 std::fprintf(stderr, "usb-device: %s\n", EventName(event.type));
+                m_enables += event.type == FUNCTIONFS_ENABLE ? 1 : 0;
                 continue;
             }
             AnswerSetup(event.u.setup.bRequestType, event.u.setup.bRequest, event.u.setup.wLength);

@@ -29,8 +29,11 @@ public:
     // Reads ep0 events and answers the class requests until ep0 fails (the instance is gone).
     void ServeControlRequests();
 
-    // Bulk-Only Mass Storage Resets the host has sent.
+    // Bulk-Only Mass Storage Resets the host has sent, and the times it enabled the function
+    // (once per plug, and once more after each USB port reset, which is what usb-storage does
+    // first when a command ends in a phase error).
     std::uint64_t ResetCount() const { return m_resets.load(); }
+    std::uint64_t EnableCount() const { return m_enables.load(); }
 
 private:
     bool WriteBlock(const std::string& what, const void* bytes, std::size_t size,
@@ -42,4 +45,5 @@ private:
     int m_bulkIn = -1;
     int m_bulkOut = -1;
     std::atomic<std::uint64_t> m_resets{0};
+    std::atomic<std::uint64_t> m_enables{0};
 };

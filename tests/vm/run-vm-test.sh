@@ -25,7 +25,7 @@ done_pattern='probe: written sg'
 connection_error_pattern='probe: connection error'
 gone_pattern='probe: gone sg'
 put_env=
-scenarios='measure_round_trip plug_write_verify pull_and_replug two_devices ordinary_disk_inquiry_only'
+scenarios='measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only'
 while [ $# -gt 0 ]; do
     case $1 in
         --work) work=$2 ;;
@@ -180,6 +180,7 @@ CONF
     make_image PLAIN $((200 * 1024 + 300))
     make_image PULL $((240 * 1024))
     make_image TWO $((120 * 1024 + 17))
+    make_image FAULT $((64 * 1024 + 512))
     (cd "$stage" && find . | cpio -o -H newc --quiet) > "$work/initramfs.cpio"
     say "initramfs $(du -h "$work/initramfs.cpio" | cut -f1)"
 }

@@ -124,7 +124,7 @@ vm_dump_logs() {
     for f in "$PUT_LOG" /tmp/device*.log; do
         [ -f "$f" ] && tail -n 25 "$f" | sed "s|^|vm: $(basename "$f"): |"
     done
-    dmesg | tail -n 30 | sed 's|^|vm: dmesg: |' 
+    dmesg | grep -v 'scsi_debug: tag' | tail -n 30 | sed 's|^|vm: dmesg: |'
 }
 
 vm_find_device_sg() {
@@ -218,6 +218,44 @@ scenario_pull_and_replug() {
     fi
     vm_stop_device 0
     vm_stop_put
+}
+
+# A read-back the device alters is written again; one whose call fails (a phase error, to which
+# usb-storage answers with a USB port reset: the function is enabled once more) stops the
+# transfer with a connection error; the device still ends with the image.
+scenario_faulty_read_backs() {
+    vm_blocks=$(vm_image_blocks "$IMAGE_FAULT")
+    vm_start_put "$IMAGE_FAULT_PUT"
+    vm_start_device 0 $((vm_blocks * 1024)) --corrupt-read-backs 1610:2 --fail-read-backs 1630:1
+    if ! vm_wait_until 60 vm_device_verified 0 "$vm_blocks"; then
+        vm_fail faulty_read_backs "device verified $(vm_stat 0 blocks_verified) of $vm_blocks blocks in time"
+    elif [ "$(vm_stat 0 failed_calls)" != 1 ] || [ "$(vm_stat 0 enables)" -lt 2 ]; then
+        vm_fail faulty_read_backs "failed_calls=$(vm_stat 0 failed_calls) enables=$(vm_stat 0 enables)"
+    elif ! vm_put_said "$PUT_CONNECTION_ERROR_PATTERN"; then
+        vm_fail faulty_read_backs "the program never said \"$PUT_CONNECTION_ERROR_PATTERN\""
+    elif ! vm_wait_until 10 vm_put_said "$PUT_DONE_PATTERN"; then
+        vm_fail faulty_read_backs "the program never said \"$PUT_DONE_PATTERN\""
+    else
+        vm_stop_device 0
+        vm_check_device 0 "$IMAGE_FAULT_EXPECTED" "$vm_blocks" faulty_read_backs &&
+            vm_pass faulty_read_backs
+    fi
+    vm_stop_device 0
+    vm_stop_put
+}
+
+# A command the firmware rejects reaches the program with its sense data, which travels through
+# usb-storage's REQUEST SENSE after the failed CSW.
+scenario_rejected_command_sense() {
+    vm_start_device 0 1024
+    if ! vm_wait_until 20 vm_sg_node_present; then
+        vm_fail rejected_command_sense "the device got no sg node"
+    elif "$PROBE" --sense "$(vm_find_device_sg)" > /tmp/sense.log 2>&1; then
+        vm_pass rejected_command_sense
+    else
+        vm_fail rejected_command_sense "$(cat /tmp/sense.log)"
+    fi
+    vm_stop_device 0
 }
 
 vm_both_verified() { vm_device_verified 0 "$1" && vm_device_verified 1 "$1"; }

@@ -7,6 +7,7 @@
 //   zelvane-vm-probe --bench DRIVE BLOCKS ROUNDS
 //                                            time write + read-back of one block on /dev/sgDRIVE
 //                                            through the channel and through a bare SG_IO loop
+//   zelvane-vm-probe --sense DRIVE           check that a rejected command brings its sense data
 
 #include <chrono>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "probe_image.h"
 #include "probe_log.h"
 #include "probe_monitor.h"
+#include "probe_sense.h"
 
 namespace {
 // The updater's own periods between scans and between presence probes.
@@ -35,6 +37,13 @@ int RunBench(char** argv) {
     return 0;
 }
 
+int RunSenseCheck(char** argv) {
+    std::string what;
+    bool expected = RejectedCommandCarriesSense(std::atoi(argv[2]), what);
+    std::printf("%s: %s\n", expected ? "sense as expected" : "unexpected answer", what.c_str());
+    return expected ? 0 : 1;
+}
+
 int RunMonitor() {
     std::string path;
     auto image = LoadImageBesideExecutable(path);
@@ -51,8 +60,11 @@ int main(int argc, char** argv) {
     if (argc == 5 && std::string(argv[1]) == "--bench") {
         return RunBench(argv);
     }
+    if (argc == 3 && std::string(argv[1]) == "--sense") {
+        return RunSenseCheck(argv);
+    }
     if (argc != 1) {
-        std::fprintf(stderr, "usage: %s [--bench DRIVE BLOCKS ROUNDS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--bench DRIVE BLOCKS ROUNDS | --sense DRIVE]\n", argv[0]);
         return 2;
     }
     return RunMonitor();

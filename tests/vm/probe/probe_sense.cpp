@@ -1,0 +1,57 @@
+#include "probe_sense.h"
+
+#include <fcntl.h>
+#include <scsi/sg.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/linux/sg_io_translation.h"
+
+namespace {
+// A vendor opcode between the two the firmware knows, which it rejects.
+constexpr std::uint8_t kUnknownVendorOpcode = 0xC9;
+constexpr std::uint8_t kCheckCondition = 0x02;
+constexpr std::uint8_t kSenseKeyIllegalRequest = 0x05;
+constexpr std::uint8_t kAscInvalidOpcode = 0x20;
+constexpr unsigned kTimeoutMs = 20000;
+
+std::string Describe(const sg_io_hdr_t& io, const std::array<std::uint8_t, 32>& sense) {
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "status 0x%02X host 0x%X driver 0x%X sense %u bytes: key 0x%X asc 0x%02X",
+                  io.status, io.host_status, io.driver_status, io.sb_len_wr, sense[2] & 0x0F,
+                  sense[12]);
+    return text;
+}
+}  // namespace
+
+bool RejectedCommandCarriesSense(int drive, std::string& what) {
+    int fd = ::open(ScsiGenericPath(drive).c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        what = "cannot open " + ScsiGenericPath(drive);
+        return false;
+    }
+    std::array<std::uint8_t, 12> cdb{kUnknownVendorOpcode, 0x01};
+    std::array<std::uint8_t, 1024> data{};
+    std::array<std::uint8_t, 32> sense{};
+    sg_io_hdr_t io{};
+    io.interface_id = 'S';
+    io.dxfer_direction = SG_DXFER_FROM_DEV;
+    io.cmd_len = static_cast<unsigned char>(cdb.size());
+    io.cmdp = cdb.data();
+    io.dxfer_len = static_cast<unsigned>(data.size());
+    io.dxferp = data.data();
+    io.mx_sb_len = static_cast<unsigned char>(sense.size());
+    io.sbp = sense.data();
+    io.timeout = kTimeoutMs;
+    int result = ::ioctl(fd, SG_IO, &io);
+    ::close(fd);
+    what = Describe(io, sense);
+    // Like the product, the transport call itself succeeds: the device answered.
+    return result == 0 && SgIoSucceeded(result, io) && io.status == kCheckCondition &&
+           (sense[2] & 0x0F) == kSenseKeyIllegalRequest && sense[12] == kAscInvalidOpcode;
+}
