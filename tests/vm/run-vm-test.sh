@@ -25,7 +25,7 @@ done_pattern='probe: written sg'
 connection_error_pattern='probe: connection error'
 gone_pattern='probe: gone sg'
 put_env=
-scenarios='measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only'
+scenarios='program_runs measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only'
 while [ $# -gt 0 ]; do
     case $1 in
         --work) work=$2 ;;
@@ -124,10 +124,16 @@ copy_with_libraries() {
 copy_qt_runtime() {
     local plugins
     ldd "$program" | grep -q 'libQt6Gui' || return 0
-    plugins=$(dirname "$(ldd "$program" | awk '/libQt6Core/ { print $3 }')")/qt6/plugins
+    # Qt looks for plugins beside its library's real path (/usr/lib/..., not the /lib symlink).
+    plugins=$(dirname "$(realpath "$(ldd "$program" | awk '/libQt6Core/ { print $3 }')")")/qt6/plugins
     copy_with_libraries "$plugins/platforms/libqoffscreen.so" "$plugins/platforms/libqoffscreen.so"
-    [ -d /etc/fonts ] && cp -a --parents /etc/fonts "$stage"
-    [ -d /usr/share/fonts/truetype/dejavu ] && cp -a --parents /usr/share/fonts/truetype/dejavu "$stage"
+    local directory
+    for directory in /etc/fonts /usr/share/fonts/truetype/dejavu; do
+        if [ -d "$directory" ]; then
+            mkdir -p "$stage$(dirname "$directory")"
+            cp -a "$directory" "$stage$(dirname "$directory")/"
+        fi
+    done
 }
 
 # make_image NAME BYTES: a random image, the copy the program gets, and what the device must

@@ -159,6 +159,20 @@ scenario_measure_round_trip() {
     fi
 }
 
+# The program under test starts in the guest and keeps running (for a Qt program: its
+# libraries, the offscreen platform plugin and the fonts came along).
+scenario_program_runs() {
+    vm_start_put "$IMAGE_PLAIN_PUT"
+    sleep 3
+    if kill -0 "$PUT_PID" 2>/dev/null; then
+        vm_pass program_runs
+    else
+        wait "$PUT_PID"
+        vm_fail program_runs "it ended with status $?"
+    fi
+    vm_stop_put
+}
+
 # 1: a device in update mode is plugged, found, written from block 1600, verified; its memory
 # equals the image with its padding. 5: the unplug of the updated device is noticed soon.
 scenario_plug_write_verify() {
