@@ -82,6 +82,16 @@ protected:
         return device.ReadMemory(1, 1600, expected.size()) == expected;
     }
 
+    // Read through the table's own lock: workers change it meanwhile.
+    static bool NoSlotHeld() {
+        for (int drive = 0; drive < CSimDriveBackend::kDriveCount; ++drive) {
+            if (CDriveChannel::FindSlot(drive) >= 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     CBarRecorder& Bar(int slot) { return *m_bars[slot]; }
 
     CTempDir m_dir;

@@ -68,10 +68,7 @@ TEST_F(SoakTest, RandomPlugsPullsAndFaultsLeaveNothingBehind) {
         m_backend.Unplug(drive);
     }
     ASSERT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; }));
-    ASSERT_TRUE(WaitUntil([] {
-        return std::all_of(std::begin(g_slotDrive), std::end(g_slotDrive),
-                           [](int d) { return d == -1; });
-    }));
+    ASSERT_TRUE(WaitUntil(NoSlotHeld));
     EXPECT_EQ(m_backend.OpenHandleCount(), 0);
     for (int drive = 0; drive < kDrives; ++drive) {
         EXPECT_LE(m_backend.MaxOpenHandles(drive), 1)

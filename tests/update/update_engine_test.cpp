@@ -31,7 +31,7 @@ TEST_F(UpdateEngineTest, ASuccessfulRunShowsPercentageThenSuccessUntilTheUnplug)
     ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess; }));
     EXPECT_TRUE(Holds(*device, image));
     EXPECT_EQ(Bar(0).Pos(), 100);
-    EXPECT_EQ(g_slotDrive[0], 2);
+    EXPECT_EQ(CDriveChannel::FindSlot(2), 0);
 
     // Kept while the device stays, and the device is not written again.
     std::uint64_t writes = device->WriteCount();
@@ -42,7 +42,7 @@ TEST_F(UpdateEngineTest, ASuccessfulRunShowsPercentageThenSuccessUntilTheUnplug)
     EXPECT_EQ(device->InquiryCount(), inquiries);
 
     m_backend.Unplug(2);
-    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && g_slotDrive[0] == -1; }));
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && NoSlotHeld(); }));
     EXPECT_EQ(Bar(0).Pos(), 0);
     EXPECT_EQ(Bar(0).Texts(), (std::vector<std::u16string>{kWait, u"", kSuccess, kWait}));
     std::vector<int> positions = Bar(0).Positions();
@@ -59,7 +59,7 @@ TEST_F(UpdateEngineTest, AnUnplugDuringTheTransferFreesTheSlotAtOnce) {
     StartMonitor();
     ASSERT_TRUE(WaitUntil([&] {
         return Count(Bar(0).Texts(), u"Connection Error!!") == 1 && Bar(0).Text() == kWait &&
-               g_slotDrive[0] == -1;
+               NoSlotHeld();
     }));
     EXPECT_EQ(Bar(0).Texts(),
               (std::vector<std::u16string>{kWait, u"", u"Connection Error!!", kWait}));
@@ -76,7 +76,7 @@ TEST_F(UpdateEngineTest, NoImageShowsItsTextUntilTheUnplugAndWritesNothing) {
     EXPECT_EQ(Bar(0).Text(), u"Cannot find the DB file!!");
     EXPECT_EQ(device->WriteCount() + device->ReadCount(), 0u);
     m_backend.Unplug(1);
-    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && g_slotDrive[0] == -1; }));
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && NoSlotHeld(); }));
 }
 
 TEST_F(UpdateEngineTest, OfSeveralImagesTheHighestNumberedIsWritten) {
@@ -110,7 +110,7 @@ TEST_F(UpdateEngineTest, ADeviceGoneWhileTheImageCannotOpenGivesItsSlotBack) {
     StartMonitor();
     ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"DB File Open Error!!"; }));
     m_backend.Unplug(0);
-    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && g_slotDrive[0] == -1; }));
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && NoSlotHeld(); }));
 }
 
 TEST_F(UpdateEngineTest, AReadBackThatKeepsFailingGetsAFreshWorkerEveryScan) {
@@ -147,8 +147,8 @@ TEST_F(UpdateEngineTest, TwoDevicesInOneScanGetSlotsZeroAndOne) {
     auto second = PlugTarget(3);
     StartMonitor();
     ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess && Bar(1).Text() == kSuccess; }));
-    EXPECT_EQ(g_slotDrive[0], 1);
-    EXPECT_EQ(g_slotDrive[1], 3);
+    EXPECT_EQ(CDriveChannel::FindSlot(1), 0);
+    EXPECT_EQ(CDriveChannel::FindSlot(3), 1);
     EXPECT_TRUE(Holds(*first, image));
     EXPECT_TRUE(Holds(*second, image));
 }
@@ -219,7 +219,7 @@ TEST_F(UpdateEngineTest, TheHiddenTestCommandReadsOneBlockFromTargetsOnly) {
     EXPECT_EQ(disk[0].cdb[0], SCSIOP_INQUIRY);
     EXPECT_EQ(m_backend.OpenHandleCount(), 0);
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        EXPECT_EQ(g_slotDrive[slot], -1);
+        EXPECT_TRUE(NoSlotHeld());
         EXPECT_TRUE(Bar(slot).Texts().empty());
     }
 }
@@ -232,7 +232,7 @@ TEST_F(UpdateEngineTest, TheHiddenTestCommandLeavesADriveUnderUpdateAlone) {
     std::size_t before = m_backend.RequestsTo(3).size();
     RunHiddenTestCommand();
     EXPECT_EQ(m_backend.RequestsTo(3).size(), before);
-    EXPECT_EQ(g_slotDrive[0], 3);
+    EXPECT_EQ(CDriveChannel::FindSlot(3), 0);
 }
 
 }  // namespace
