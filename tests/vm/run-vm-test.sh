@@ -6,12 +6,13 @@
 #
 #   run-vm-test.sh --work DIR --gadget PATH --program PATH [--probe PATH]
 #                  [--done-pattern TEXT] [--connection-error-pattern TEXT] [--gone-pattern TEXT]
-#                  [--env "NAME=VALUE ..."] [--scenarios "NAME ..."]
+#                  [--env "NAME=VALUE ..."] [--scenarios "NAME ..."] [--two-devices-done-lines N]
 #
 # --program is the program under test: run with no arguments, it must find the image beside its
 # executable and update every device in update mode it finds, printing the three patterns on
 # standard output (they default to what zelvane-vm-probe prints). --probe is the probe, always
-# used for the round-trip measurement. Installs what it needs from Debian; exits 77 (skipped)
+# used for the round-trip measurement. With two devices the done pattern is expected N times
+# (default 2; 1 for a program that shows only its first device). Installs what it needs from Debian; exits 77 (skipped)
 # when it cannot, 0 when every scenario passes, 1 otherwise.
 # ZELVANE_VM_BREAK_IMAGE=1 gives the program an image with one byte changed while the device is
 # still compared with the real one: the run must then fail.
@@ -25,6 +26,7 @@ done_pattern='probe: written sg'
 connection_error_pattern='probe: connection error'
 gone_pattern='probe: gone sg'
 put_env=
+two_done_lines=2
 scenarios='program_runs measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only'
 while [ $# -gt 0 ]; do
     case $1 in
@@ -37,6 +39,7 @@ while [ $# -gt 0 ]; do
         --gone-pattern) gone_pattern=$2 ;;
         --env) put_env=$2 ;;
         --scenarios) scenarios=$2 ;;
+        --two-devices-done-lines) two_done_lines=$2 ;;
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
     shift 2
@@ -181,6 +184,7 @@ PUT_DONE_PATTERN='$done_pattern'
 PUT_CONNECTION_ERROR_PATTERN='$connection_error_pattern'
 PUT_GONE_PATTERN='$gone_pattern'
 GONE_LIMIT_MS=1000
+TWO_DONE_LINES=$two_done_lines
 SCENARIOS='$scenarios'
 CONF
     make_image PLAIN $((200 * 1024 + 300))

@@ -100,7 +100,7 @@ vm_stop_put() {
 
 # vm_put_said PATTERN [FROM_LINE]: the program's output from FROM_LINE on holds PATTERN.
 vm_put_said() { tail -n "+${2:-1}" "$PUT_LOG" | grep -qF "$1"; }
-vm_put_said_count() { grep -cF "$1" "$PUT_LOG"; }
+vm_put_said_times() { [ "$(grep -cF "$1" "$PUT_LOG")" -ge "$2" ]; }
 
 # Blocks the image takes on the device: the last one padded, or one of 0xFF after a whole one.
 vm_image_blocks() { echo $(( $(wc -c < "$1") / 1024 + 1 )); }
@@ -282,8 +282,8 @@ scenario_two_devices() {
     vm_start_device 1 $((vm_blocks * 1024))
     if ! vm_wait_until 150 vm_both_verified "$vm_blocks"; then
         vm_fail two_devices "verified $(vm_stat 0 blocks_verified) and $(vm_stat 1 blocks_verified) of $vm_blocks blocks in time"
-    elif ! vm_wait_until 10 sh -c "[ \$(grep -cF '$PUT_DONE_PATTERN' $PUT_LOG) -ge 2 ]"; then
-        vm_fail two_devices "the program did not say \"$PUT_DONE_PATTERN\" twice"
+    elif ! vm_wait_until 10 vm_put_said_times "$PUT_DONE_PATTERN" "$TWO_DONE_LINES"; then
+        vm_fail two_devices "the program did not say \"$PUT_DONE_PATTERN\" $TWO_DONE_LINES times"
     else
         vm_stop_device 0
         vm_stop_device 1
