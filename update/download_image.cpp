@@ -73,8 +73,8 @@ int SendAndVerify(CDriveChannel& channel, const std::uint8_t* data, std::uint8_t
     return readBack;
 }
 
-int Transfer(platform::CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& placement,
-             int slot) {
+int Transfer(platform::CBinaryFile& file, std::uint64_t length, CDriveChannel& channel,
+             const CImagePlacement& placement, int slot) {
     std::uint8_t data[kBlockBytes];
     std::uint8_t verify[kBlockBytes];
     std::uint32_t address = placement.firstAddress;
@@ -98,11 +98,17 @@ int Transfer(platform::CBinaryFile& file, CDriveChannel& channel, const CImagePl
         }
         address += bytesRead;
         bytesDone += bytesRead;
-        std::optional<std::uint64_t> length = file.GetLength();
-        if (!length) {
-            return DL_FILE_OPEN_ERROR;
+        // The length is measured again whenever reading reaches the length last measured, or the
+        // file ends: that is where a file changed meanwhile shows, and it spares a system call
+        // per block, which would cost more than the block itself on a fast device.
+        if (bytesDone >= length || bytesRead < kBlockBytes) {
+            std::optional<std::uint64_t> measured = file.GetLength();
+            if (!measured) {
+                return DL_FILE_OPEN_ERROR;
+            }
+            length = *measured;
         }
-        ShowPercentage(slot, Percentage(bytesDone, *length));
+        ShowPercentage(slot, Percentage(bytesDone, length));
     } while (bytesRead == kBlockBytes && readBack == 1);
     return readBack == 1 ? DL_OK : DL_CONNECTION_ERROR;
 }
@@ -128,5 +134,6 @@ int DownloadImage(std::u16string path, CDriveChannel* channel, int kind, int slo
     if (channel == nullptr) {
         return DL_CONNECTION_ERROR;
     }
-    return Transfer(file, *channel, placement, slot);  // the file closes as it goes out of scope
+    return Transfer(file, *length, *channel, placement,
+                    slot);  // the file closes as it goes out of scope
 }

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/files/file_find.h"
 #include "platform/files/utf.h"
@@ -28,6 +30,9 @@ bool CBinaryFile::Open(const std::u16string& path) {
         return false;
     }
     m_fd = fd;
+    m_buffer = std::make_unique<unsigned char[]>(kReadAhead);
+    m_buffered = 0;
+    m_consumed = 0;
     return true;
 }
 
@@ -37,21 +42,33 @@ std::optional<std::uint32_t> CBinaryFile::Read(void* buffer, std::uint32_t count
     }
     std::uint32_t done = 0;
     auto* bytes = static_cast<unsigned char*>(buffer);
-    // A regular file may still deliver less than asked in one call; only the end stops us.
     while (done < count) {
-        ssize_t got = ::read(m_fd, bytes + done, count - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
+        if (m_consumed == m_buffered && !Refill()) {
             return std::nullopt;
         }
-        if (got == 0) {
-            break;
+        if (m_buffered == 0) {
+            break;  // the end of the file
         }
-        done += static_cast<std::uint32_t>(got);
+        std::uint32_t take = std::min(count - done, m_buffered - m_consumed);
+        std::memcpy(bytes + done, m_buffer.get() + m_consumed, take);
+        m_consumed += take;
+        done += take;
     }
     return done;
+}
+
+bool CBinaryFile::Refill() {
+    m_buffered = 0;
+    m_consumed = 0;
+    ssize_t got;
+    do {
+        got = ::read(m_fd, m_buffer.get(), kReadAhead);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        return false;
+    }
+    m_buffered = static_cast<std::uint32_t>(got);
+    return true;
 }
 
 std::optional<std::uint64_t> CBinaryFile::GetLength() const {

@@ -4,6 +4,7 @@
 // One object per open file, used by one thread; the destructor closes.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -29,7 +30,15 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
 
 private:
+    // Reads are served from a read-ahead buffer, so that a caller reading small blocks does not
+    // pay one system call per block. Allocated once per open file.
+    static constexpr std::uint32_t kReadAhead = 64 * 1024;
+    bool Refill();
+
     int m_fd = -1;
+    std::unique_ptr<unsigned char[]> m_buffer;
+    std::uint32_t m_buffered = 0;  // bytes in m_buffer
+    std::uint32_t m_consumed = 0;  // of those, already handed out
 };
 
 }  // namespace platform

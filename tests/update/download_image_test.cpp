@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "bar_recorder.h"
 #include "device/cdb.h"
@@ -184,6 +187,27 @@ TEST_F(DownloadImageTest, ASlotOutsideTheTableShowsNothingButTheTransferRuns) {
         EXPECT_TRUE(other->Positions().empty());
     }
     EXPECT_EQ(Requests().size(), 3u * 6u);
+}
+
+// A file that grows while it is written is written to its new end, and the percentage follows
+// the new length.
+TEST_F(DownloadImageTest, AFileThatGrowsMeanwhileIsWrittenToItsNewEnd) {
+    std::u16string path = Image(10 * 1024);
+    std::vector<unsigned char> grown = m_image;
+    grown.resize(20 * 1024, 0x5A);
+    m_device->SetCommandDelay(std::chrono::milliseconds(5));
+    std::thread appender([&] {
+        while (m_device->WriteCount() == 0) {
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        std::ofstream(m_dir.Path() / "Tarvik_000001_DB.bin", std::ios::binary | std::ios::app)
+            .write(reinterpret_cast<const char*>(grown.data()) + 10 * 1024, 10 * 1024);
+    });
+    EXPECT_EQ(DownloadImage(path, &m_channel, IMAGE_DB, 0), DL_OK);
+    appender.join();
+    grown.resize(21 * 1024, 0xFF);
+    EXPECT_EQ(m_device->ReadMemory(1, 1600, grown.size()), grown);
+    EXPECT_EQ(m_bar->Positions().back(), 100);
 }
 
 // The bar repaints only when its filled width changes, so a long transfer costs at most one

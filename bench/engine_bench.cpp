@@ -1,0 +1,196 @@
+// The update engine end to end over simulated devices:
+// - detection: from the plug to the first write command, against the bound of one scan + 500 ms;
+// - idle cost: the monitor's CPU time with no device, over the simulator and over the Linux
+//   backend (on a machine without SCSI generic nodes every open fails at once);
+// - four devices at once against one, each device taking a fixed time per command.
+
+#include <benchmark/benchmark.h>
+#include <pthread.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+
+#include "bench/bench_support.h"
+#include "device/drive_channel.h"
+#include "platform/files/module_path.h"
+#include "platform/files/utf.h"
+#include "platform/sleep.h"
+#include "sim/sim_drive_backend.h"
+#include "update/device_monitor.h"
+#include "update/update_worker.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::size_t kImageBytes = 64 * 1024;
+constexpr std::uint32_t kImageBlocks = kImageBytes / 1024 + 1;
+
+// A monitor thread over a simulated backend, with the image beside a pretended executable.
+class CRunningMonitor {
+public:
+    explicit CRunningMonitor(CDriveBackend* backend) {
+        std::string image = MakeSampleImage(kImageBytes);
+        m_directory = image + ".d";
+        std::string command = "mkdir -p " + m_directory + " && ln -sf " + image + " " +
+                              m_directory + "/Tarvik_000001_DB.bin";
+        if (std::system(command.c_str()) != 0) {
+            std::fprintf(stderr, "cannot place the image\n");
+        }
+        platform::OverrideModuleFileName(FromUtf8(m_directory + "/zelvane"));
+        SetDriveBackend(backend);
+        m_thread = std::thread([this] { RunDeviceMonitor(m_stop); });
+    }
+    ~CRunningMonitor() {
+        m_stop = true;
+        m_thread.join();
+        SetDriveBackend(nullptr);
+        platform::OverrideModuleFileName(u"");
+        std::system(("rm -rf " + m_directory).c_str());
+    }
+    // CPU time the monitor thread has used so far.
+    std::chrono::nanoseconds CpuTime() {
+        clockid_t clock;
+        timespec used{};
+        if (pthread_getcpuclockid(m_thread.native_handle(), &clock) == 0) {
+            clock_gettime(clock, &used);
+        }
+        return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+    }
+
+private:
+    std::string m_directory;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+template <typename Condition>
+bool WaitUntil(Condition condition, std::chrono::seconds bound) {
+    auto deadline = Clock::now() + bound;
+    while (!condition()) {
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+bool AllSlotsFree() {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (g_slotDrive[slot] != -1) {
+            return false;
+        }
+    }
+    return RunningWorkerCount() == 0;
+}
+
+void BM_DetectionLatency(benchmark::State& state) {
+    CSimDriveBackend backend;
+    backend.SetLogging(false);
+    CRunningMonitor monitor(&backend);
+    int phase = 0;
+    for (auto _ : state) {
+        // Plug at a different point of the scan cycle each time.
+        std::this_thread::sleep_for(std::chrono::milliseconds(37 * (phase++ % 14)));
+        auto device = CSimulatedDevice::UpdateMode();
+        auto plugged = Clock::now();
+        backend.Plug(4, device);
+        if (!WaitUntil([&] { return device->WriteCount() > 0; }, std::chrono::seconds(10))) {
+            state.SkipWithError("device never written");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - plugged).count());
+        WaitUntil([&] { return device->BlocksVerified() == kImageBlocks; },
+                  std::chrono::seconds(30));
+        backend.Unplug(4);
+        WaitUntil(AllSlotsFree, std::chrono::seconds(10));
+    }
+}
+
+void BM_IdleMonitorCpu(benchmark::State& state) {
+    CSimDriveBackend simulator;
+    CDriveBackend* backend =
+        state.range(0) == 0 ? static_cast<CDriveBackend*>(&simulator) : &GetSystemDriveBackend();
+    for (auto _ : state) {
+        CRunningMonitor monitor(backend);
+        auto start = Clock::now();
+        auto cpuStart = monitor.CpuTime();
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+        double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        double cpu = std::chrono::duration<double>(monitor.CpuTime() - cpuStart).count();
+        state.counters["cpu_percent_of_one_core"] = 100.0 * cpu / wall;
+    }
+}
+
+void BM_ParallelDevices(benchmark::State& state) {
+    const int devices = static_cast<int>(state.range(0));
+    CSimDriveBackend backend;
+    backend.SetLogging(false);
+    platform::SetSleepDivisor(100);  // scan pauses are not what is measured here
+    CRunningMonitor monitor(&backend);
+    for (auto _ : state) {
+        std::vector<std::shared_ptr<CSimulatedDevice>> plugged;
+        for (int i = 0; i < devices; ++i) {
+            plugged.push_back(CSimulatedDevice::UpdateMode());
+            plugged.back()->SetCommandDelay(std::chrono::microseconds(500));
+        }
+        auto start = Clock::now();
+        for (int i = 0; i < devices; ++i) {
+            backend.Plug(i, plugged[i]);
+        }
+        bool done = WaitUntil(
+            [&] {
+                return std::all_of(plugged.begin(), plugged.end(), [](const auto& device) {
+                    return device->BlocksVerified() == kImageBlocks;
+                });
+            },
+            std::chrono::seconds(60));
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        if (!done) {
+            state.SkipWithError("not every device was updated");
+        }
+        for (int i = 0; i < devices; ++i) {
+            backend.Unplug(i);
+        }
+        WaitUntil(AllSlotsFree, std::chrono::seconds(10));
+    }
+    platform::SetSleepDivisor(1);
+}
+
+double Max(const std::vector<double>& values) {
+    return *std::max_element(values.begin(), values.end());
+}
+
+BENCHMARK(BM_DetectionLatency)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(15)
+    ->ComputeStatistics("max", Max)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_IdleMonitorCpu)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_ParallelDevices)
+    ->Arg(1)
+    ->Arg(4)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    CRecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    double one = reporter.NanosecondsOf("BM_ParallelDevices/1/");
+    double four = reporter.NanosecondsOf("BM_ParallelDevices/4/");
+    if (one > 0 && four > 0) {
+        std::printf("four devices / one device = %.3f (goal: 1.1 or less)\n", four / one);
+    }
+    benchmark::Shutdown();
+    return 0;
+}
