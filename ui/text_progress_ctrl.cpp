@@ -24,6 +24,11 @@ int CTextProgressCtrl::SetPos(int pos) {
         return -1;
     }
     int previous = m_pos.exchange(pos, std::memory_order_relaxed);
+    if (previous != pos) {
+        if (auto listener = Listener()) {
+            listener->OnPosChanged(pos);
+        }
+    }
     RECT client;
     GetClientRect(&client);
     int newWidth = TruncateToInt32((client.right - client.left) * Fraction(pos));
@@ -47,6 +52,16 @@ void CTextProgressCtrl::OnSize(UINT /*type*/, int /*cx*/, int /*cy*/) {
     m_barWidth.store(-1, std::memory_order_relaxed);
 }
 
+void CTextProgressCtrl::SetListener(std::shared_ptr<CProgressListener> listener) {
+    std::lock_guard lock(m_listenerMutex);
+    m_listener = std::move(listener);
+}
+
+std::shared_ptr<CProgressListener> CTextProgressCtrl::Listener() const {
+    std::lock_guard lock(m_listenerMutex);
+    return m_listener;
+}
+
 LRESULT CTextProgressCtrl::OnSetText(WPARAM /*unused*/, LPARAM text) {
     LRESULT result = Default();
     const auto* newText = reinterpret_cast<const char16_t*>(text);
@@ -54,6 +69,9 @@ LRESULT CTextProgressCtrl::OnSetText(WPARAM /*unused*/, LPARAM text) {
     if (changed) {
         m_text = newText ? newText : u"";
         Invalidate(TRUE);
+        if (auto listener = Listener()) {
+            listener->OnTextChanged(m_text);
+        }
     }
     return result;
 }

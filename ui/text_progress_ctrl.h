@@ -18,10 +18,22 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/window/dc.h"
 #include "platform/window/wnd.h"
+
+// Told of what a bound bar shows, for programs that report it instead of (or besides) drawing
+// it: the headless run and the demo. Must be thread-safe: text changes arrive on the owner thread,
+// position changes on the thread that called SetPos.
+class CProgressListener {
+public:
+    virtual ~CProgressListener() = default;
+    virtual void OnTextChanged(const std::u16string& text) = 0;
+    virtual void OnPosChanged(int pos) = 0;
+};
 
 class CTextProgressCtrl : public CWnd {
 public:
@@ -43,6 +55,11 @@ public:
         m_backTextColor.store(color, std::memory_order_relaxed);
     }
 
+    // Puts `listener` in place of the one before (null: none). Told only while bound to a window,
+    // and only of changes: a text that differs from the last, a position that differs from the
+    // last stored one.
+    void SetListener(std::shared_ptr<CProgressListener> listener);
+
     // Message handlers, on the owner thread.
     BOOL OnEraseBkgnd(CDC* dc);
     void OnPaint();
@@ -61,6 +78,10 @@ private:
     double Fraction(int pos) const;
     void DrawLabel(CDC& dc, const RECT& client, const RECT& bar, const RECT& rest, double fraction);
 
+    std::shared_ptr<CProgressListener> Listener() const;
+
+    mutable std::mutex m_listenerMutex;
+    std::shared_ptr<CProgressListener> m_listener;
     std::atomic<std::int32_t> m_pos{0};
     [[maybe_unused]] const std::int32_t m_step = 1;  // the native bar's step; never used here
     const std::int32_t m_upper = 100;
