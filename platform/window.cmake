@@ -19,6 +19,9 @@ add_library(zelvane_platform_window STATIC
     qt/qt_context.cpp
     qt/qt_window.cpp
     qt/sys_color.cpp
+    qt/qt_icons.cpp
+    qt/qt_dialog_widget.cpp
+    qt/qt_dialog.cpp
 )
 target_link_libraries(zelvane_platform_window
     PUBLIC zelvane_platform_window_core Qt6::Core Qt6::Gui Qt6::Widgets)

@@ -96,7 +96,21 @@ void RunDeviceMonitor(const std::atomic<bool>& stop) {
     }
 }
 
+namespace {
+std::atomic<bool> g_stopMonitors{false};
+std::atomic<int> g_runningMonitors{0};
+}  // namespace
+
 void DeviceMonitorThread(void* /*param*/) {
-    static const std::atomic<bool> never{false};
-    RunDeviceMonitor(never);
+    ++g_runningMonitors;
+    RunDeviceMonitor(g_stopMonitors);
+    --g_runningMonitors;
+}
+
+void StopDeviceMonitors() {
+    g_stopMonitors = true;
+    while (g_runningMonitors > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    g_stopMonitors = false;
 }

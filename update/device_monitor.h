@@ -8,8 +8,13 @@
 inline constexpr int kFirstScannedDrive = 0;
 inline constexpr int kLastScannedDrive = 25;
 
-// The thread's entry as the dialog starts it; `param` (the dialog) is not used. Never returns.
+// The thread's entry as the dialog starts it; `param` (the dialog) is not used. In the product it
+// never returns.
 void DeviceMonitorThread(void* param);
+
+// Ends every loop started through DeviceMonitorThread and waits until they have returned, for
+// tests that run the whole program more than once in one process. Loops started later run again.
+void StopDeviceMonitors();
 
 // The same loop, ended when `stop` becomes true (checked between drives and after each pause).
 // Workers it started keep running; they end when their devices go.

@@ -1,0 +1,21 @@
+// zelvane: finds USB devices in update mode on the SCSI generic nodes and writes the database
+// image beside this executable into each of them. No command line.
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/app_start.h"
+#include "app/zelvane_app.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    PrepareApplication();
+    theApp.InitInstance();
+    // The monitor and the workers are never told to stop: the process ends here, at once, also
+    // in the middle of a transfer. Destructors of globals are not run, since those threads may
+    // still be using them; the system closes the drives.
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
+}

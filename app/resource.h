@@ -1,0 +1,23 @@
+#pragma once
+// The program's resource ids and the resources kept as data: the two dialog templates and the
+// string table.
+
+#include <string>
+
+#include "platform/window/dialog_template.h"
+
+inline constexpr int IDD_ABOUTBOX = 100;
+inline constexpr int IDS_ABOUTBOX = 101;
+inline constexpr int IDD_ZELVANE_DIALOG = 102;
+inline constexpr int IDR_MAINFRAME = 128;
+inline constexpr int IDC_BUTTON1 = 1000;
+inline constexpr int IDC_PROGRESS1 = 1001;
+inline constexpr int IDC_PROGRESS2 = 1002;
+inline constexpr int IDC_PROGRESS3 = 1003;
+inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
+
+const DialogTemplate& AboutBoxTemplate();
+const DialogTemplate& MainDialogTemplate();
+
+// The string with resource id `id`, or the empty string.
+std::u16string LoadResourceString(int id);

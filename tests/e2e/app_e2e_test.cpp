@@ -1,0 +1,213 @@
+// The whole program on the offscreen platform, over simulated devices: the main dialog with its
+// monitor, workers, the visible bar, the about box, the hidden test command and closing.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <mutex>
+
+#include "app/app_start.h"
+#include "app/resource.h"
+#include "app/zelvane_dlg.h"
+#include "platform/files/module_path.h"
+#include "platform/sleep.h"
+#include "sim_backend_fixture.h"
+#include "step_script.h"
+#include "platform/window/native_window.h"
+#include "temp_dir.h"
+#include "ui/text_progress_ctrl.h"
+#include "update/device_monitor.h"
+#include "update/update_worker.h"
+#include "wait.h"
+
+namespace {
+
+const std::u16string kWait = u"Wait Connect..";
+
+class CTextLog : public CProgressListener {
+public:
+    void OnTextChanged(const std::u16string& text) override {
+        std::lock_guard lock(m_mutex);
+        m_texts.push_back(text);
+    }
+    void OnPosChanged(int) override {}
+    std::vector<std::u16string> Texts() const {
+        std::lock_guard lock(m_mutex);
+        return m_texts;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::u16string> m_texts;
+};
+
+class AppTest : public CSimBackendTest {
+protected:
+    void SetUp() override {
+        CSimBackendTest::SetUp();
+        PrepareApplication();
+        platform::SetSleepDivisor(10);
+        platform::OverrideModuleFileName(m_dir.Directory() + u"zelvane");
+        m_dir.Write("Tarvik_000001_DB.bin", std::vector<unsigned char>(200 * 1024, 0x3C));
+        g_progress[0].SetListener(m_texts);
+    }
+    void TearDown() override {
+        for (int drive = 0; drive < CSimDriveBackend::kDriveCount; ++drive) {
+            m_backend.Unplug(drive);
+        }
+        EXPECT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; }));
+        StopDeviceMonitors();
+        g_progress[0].SetListener(nullptr);
+        platform::OverrideModuleFileName(u"");
+        platform::SetSleepDivisor(1);
+        CSimBackendTest::TearDown();
+    }
+
+    QWidget* Window() const { return static_cast<QWidget*>(m_dialog.ToolkitWindow()); }
+    std::u16string BarText() const { return g_progress[0].GetWindowText(); }
+
+    CTempDir m_dir;
+    std::shared_ptr<CTextLog> m_texts = std::make_shared<CTextLog>();
+    CZelvaneDlg m_dialog;
+};
+
+TEST_F(AppTest, UpdatesADeviceFromStartToItsUnplug) {
+    std::shared_ptr<CSimulatedDevice> device;
+    CStepScript script;
+    script
+        .Then(
+            "monitor ready", [&] { return BarText() == kWait; },
+            [&] {
+                EXPECT_EQ(m_dialog.GetWindowText(), u"Tarvik DB Updater V1.3");
+                device = PlugTarget(4);
+            })
+        .Then(
+            "success", [&] { return BarText() == u"Success!!"; },
+            [&] {
+                EXPECT_EQ(g_progress[0].GetPos(), 100);
+                m_backend.Unplug(4);
+            })
+        .Then(
+            "back to waiting", [&] { return BarText() == kWait && g_progress[0].GetPos() == 0; },
+            [&] { m_dialog.EndDialog(IDCANCEL); });
+    script.Start(m_dialog);
+    m_dialog.DoModal();
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(m_texts->Texts(), (std::vector<std::u16string>{kWait, u"", u"Success!!", kWait}));
+    std::vector<unsigned char> expected(200 * 1024, 0x3C);
+    expected.resize(201 * 1024, 0xFF);
+    EXPECT_EQ(device->ReadMemory(1, 1600, expected.size()), expected);
+    EXPECT_FALSE(g_progress[0].IsWindow());
+}
+
+TEST_F(AppTest, ShowsOneBorderedBarAndNoButtons) {
+    CStepScript script;
+    script.Then(
+        "shown", [&] { return m_dialog.IsWindowVisible(); },
+        [&] {
+            auto buttons = Window()->findChildren<QPushButton*>();
+            EXPECT_EQ(buttons.size(), 3);
+            for (QPushButton* button : buttons) {
+                EXPECT_FALSE(button->isVisible()) << button->text().toStdString();
+            }
+            QWidget* bar = Window()->childAt(Window()->width() / 2, Window()->height() * 44 / 91);
+            ASSERT_NE(bar, nullptr);
+            EXPECT_TRUE(bar->isVisible());
+            RECT client = m_dialog.GetDlgItem(IDC_PROGRESS1)->ClientRect();
+            EXPECT_GT(client.right, 300);
+            EXPECT_FALSE(m_dialog.GetDlgItem(IDC_PROGRESS2) == nullptr);
+            m_dialog.EndDialog(IDCANCEL);
+        });
+    script.Start(m_dialog);
+    m_dialog.DoModal();
+    EXPECT_TRUE(script.Finished());
+}
+
+TEST_F(AppTest, TheAboutBoxRunsModallyWhileTheBarKeepsUpdating) {
+    CStepScript script;
+    QWidget* about = nullptr;
+    script
+        .Then(
+            "monitor ready", [&] { return BarText() == kWait; },
+            [&] {
+                // Opened from the window's menu; the box's own loop runs inside this step.
+                QTimer::singleShot(0, [&] { m_dialog.HandleSysCommand(IDM_ABOUTBOX); });
+            })
+        .Then(
+            "about box open",
+            [&] {
+                return (about = QApplication::activeModalWidget()) != nullptr && about != Window();
+            },
+            [&] {
+                EXPECT_EQ(about->windowTitle(), QStringLiteral("About Zelvane"));
+                bool hasName = false;
+                for (QLabel* label : about->findChildren<QLabel*>()) {
+                    hasName |= label->text() == QStringLiteral("Zelvane Version 1.0");
+                }
+                EXPECT_TRUE(hasName);
+                PlugTarget(0);
+            })
+        .Then(
+            "bar updated behind the box", [&] { return BarText() == u"Success!!"; },
+            [&] {
+                for (QPushButton* button : about->findChildren<QPushButton*>()) {
+                    if (button->text() == QStringLiteral("OK")) {
+                        button->click();
+                    }
+                }
+            })
+        .Then(
+            "box closed", [&] { return QApplication::activeModalWidget() == Window(); },
+            [&] { m_dialog.EndDialog(IDCANCEL); });
+    script.Start(m_dialog);
+    m_dialog.DoModal();
+    EXPECT_TRUE(script.Finished());
+}
+
+TEST_F(AppTest, ClosingDuringATransferLeavesTheWorkersNoWindowToTouch) {
+    std::shared_ptr<CSimulatedDevice> device;
+    CStepScript script;
+    script
+        .Then(
+            "monitor ready", [&] { return BarText() == kWait; },
+            [&] {
+                device = PlugTarget(2);
+                device->SetCommandDelay(std::chrono::milliseconds(1));
+            })
+        .Then(
+            "transferring", [&] { return g_progress[0].GetPos() > 5; },
+            [&] { m_dialog.EndDialog(IDCANCEL); });
+    script.Start(m_dialog);
+    m_dialog.DoModal();
+    EXPECT_TRUE(script.Finished());
+    EXPECT_FALSE(g_progress[0].IsWindow());
+    EXPECT_GT(RunningWorkerCount(), 0);  // still writing, to a bar without a window
+    EXPECT_LT(device->BlocksVerified(), 201u);
+}
+
+TEST_F(AppTest, TheHiddenTestCommandReadsOneBlockAndChangesNothingOnScreen) {
+    CStepScript script;
+    std::size_t textsBefore = 0;
+    script.Then(
+        "monitor ready", [&] { return BarText() == kWait; },
+        [&] {
+            StopDeviceMonitors();  // so that no worker takes the device first
+            PlugTarget(3);
+            textsBefore = m_texts->Texts().size();
+            m_dialog.HandleCommand(IDC_BUTTON1);
+            m_dialog.EndDialog(IDCANCEL);
+        });
+    script.Start(m_dialog);
+    m_dialog.DoModal();
+    EXPECT_TRUE(script.Finished());
+    auto requests = m_backend.RequestsTo(3);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].cdb[0], 0x12);
+    EXPECT_EQ(requests[1].cdb, MakeBlockCdb(0xC8, 0, 0x8003000 / 1024));
+    EXPECT_EQ(m_texts->Texts().size(), textsBefore);
+    EXPECT_EQ(CDriveChannel::FindSlot(3), -1);
+}
+
+}  // namespace
