@@ -14,6 +14,8 @@ bool RunsHeadless() {
 }
 
 void PrepareApplication() {
+    // Lets desktops match the window with the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zelvane"));
     InitIconResources();
     RegisterIcon(IDR_MAINFRAME, ZelvaneIcon());
     if (RunsHeadless()) {
