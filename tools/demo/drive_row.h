@@ -1,0 +1,61 @@
+#pragma once
+// One drive's row in the bench window: its number, the buttons that plug, pull and unplug
+// devices, and what the device there has received. User-interface thread only.
+
+#include <Qt>
+#include <cstddef>
+
+class CDeviceBench;
+struct CDriveState;
+class QGridLayout;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+
+class CDriveRow {
+public:
+    // Column of each part, for the window's header.
+    enum Column {
+        kDriveColumn,
+        kPlugColumn,  // four plug buttons from here
+        kPullColumn = kPlugColumn + 4,
+        kUnplugColumn,
+        kDeviceColumn,
+        kSlotColumn,
+        kWrittenColumn,
+        kVerifiedColumn,
+        kBarColumn,
+        kColumnCount,
+    };
+
+    // Makes the row's widgets in `grid` at `row`; their parent is `parent`.
+    CDriveRow(CDeviceBench& bench, int drive, QGridLayout& grid, int row, QWidget* parent);
+
+    // Shows what the drive holds now.
+    void Refresh();
+
+private:
+    QLabel* AddLabel(QGridLayout& grid, int row, int column, Qt::Alignment alignment);
+    QPushButton* AddButton(QGridLayout& grid, int row, int column, const char* text,
+                           const char* tip);
+    void ConnectButtons();
+    void ShowDevice(const CDriveState& state);
+    void ShowSlot(const CDriveState& state);
+    void ShowBlocks(const CDriveState& state);
+
+    CDeviceBench& m_bench;
+    int m_drive;
+    QWidget* m_parent;
+    QPushButton* m_plug;
+    QPushButton* m_slow;
+    QPushButton* m_faulty;
+    QPushButton* m_otherDisk;
+    QPushButton* m_pull;
+    QPushButton* m_unplug;
+    QLabel* m_device;
+    QLabel* m_slot;
+    QLabel* m_written;
+    QLabel* m_verified;
+    QProgressBar* m_bar;
+};

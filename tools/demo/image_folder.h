@@ -1,0 +1,48 @@
+#pragma once
+// The demo's own folder for the database image. The updater looks for its image beside its
+// executable; the demo makes the program believe its executable lies in this folder, so that
+// the image can be taken away and put back without touching anything beside the real one.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class CDemoImageFolder {
+public:
+    // Makes a fresh folder (under $XDG_RUNTIME_DIR, else the temporary folder), puts the image in
+    // it (a copy of the newest Tarvik_??????_DB.bin beside the demo's executable, else a
+    // generated sample) and points the program's executable path into it. Call before any
+    // worker can look for the image. Check Ready() and Error() afterwards.
+    CDemoImageFolder();
+
+    bool Ready() const { return m_error.empty(); }
+    const std::string& Error() const { return m_error; }
+
+    const std::filesystem::path& Folder() const { return m_folder; }
+    const std::string& ImageName() const { return m_imageName; }
+    // The image's contents as they were put in the folder.
+    const std::vector<std::uint8_t>& Image() const { return m_image; }
+    // Whether the image came from beside the executable (else it is the generated sample).
+    bool CopiedFromBesideExecutable() const { return m_copied; }
+
+    // Moves the image out of the updater's sight and back. Both return false on a file error.
+    bool TakeImageAway();
+    bool PutImageBack();
+    bool ImagePresent() const;
+
+    // Removes the folder with everything in it. The executable path stays pointed into it, so
+    // that workers that look for the image afterwards find none rather than the real one.
+    void Remove();
+
+private:
+    bool MakeFolder();
+    bool LoadImage();
+    bool WriteImage();
+
+    std::filesystem::path m_folder;
+    std::string m_imageName;
+    std::vector<std::uint8_t> m_image;
+    bool m_copied = false;
+    std::string m_error;
+};
