@@ -1,4 +1,5 @@
-// The full scenario: every outcome the issue lists, once, each checked.
+// The full scenario: every outcome the updater shows for one device, a pull, two devices at once
+// and a missing image, each checked.
 
 #include <memory>
 
