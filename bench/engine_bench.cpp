@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -36,11 +37,8 @@ public:
     explicit CRunningMonitor(CDriveBackend* backend) {
         std::string image = MakeSampleImage(kImageBytes);
         m_directory = image + ".d";
-        std::string command = "mkdir -p " + m_directory + " && ln -sf " + image + " " +
-                              m_directory + "/Tarvik_000001_DB.bin";
-        if (std::system(command.c_str()) != 0) {
-            std::fprintf(stderr, "cannot place the image\n");
-        }
+        std::filesystem::create_directories(m_directory);
+        std::filesystem::create_symlink(image, m_directory + "/Tarvik_000001_DB.bin");
         platform::OverrideModuleFileName(FromUtf8(m_directory + "/zelvane"));
         SetDriveBackend(backend);
         m_thread = std::thread([this] { RunDeviceMonitor(m_stop); });
@@ -50,7 +48,8 @@ public:
         m_thread.join();
         SetDriveBackend(nullptr);
         platform::OverrideModuleFileName(u"");
-        std::system(("rm -rf " + m_directory).c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(m_directory, ignored);
     }
     // CPU time the monitor thread has used so far.
     std::chrono::nanoseconds CpuTime() {

@@ -72,7 +72,10 @@ bool CSimDriveBackend::Send(HANDLE handle, void* request, std::uint32_t size) {
     std::uint64_t generation = 0;
     std::shared_ptr<CSimulatedDevice> device = DeviceBehind(handle, entry.drive, generation);
     if (device) {
-        std::this_thread::sleep_for(device->CommandDelay());
+        device->RunCommandHook(header.Cdb);
+        if (auto delay = device->CommandDelay(); delay.count() > 0) {
+            std::this_thread::sleep_for(delay);
+        }
         // A device pulled while the command was in flight does not complete it.
         if (StillPlugged(entry.drive, generation)) {
             std::uint8_t* sense = nullptr;

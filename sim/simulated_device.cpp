@@ -165,6 +165,22 @@ std::chrono::microseconds CSimulatedDevice::CommandDelay() const {
     return m_delay;
 }
 
+void CSimulatedDevice::SetCommandHook(CommandHook hook) {
+    std::lock_guard lock(m_mutex);
+    m_hook = hook ? std::make_shared<const CommandHook>(std::move(hook)) : nullptr;
+}
+
+void CSimulatedDevice::RunCommandHook(const std::uint8_t* cdb) const {
+    std::shared_ptr<const CommandHook> hook;
+    {
+        std::lock_guard lock(m_mutex);
+        hook = m_hook;
+    }
+    if (hook) {
+        (*hook)(cdb);
+    }
+}
+
 bool CSimulatedDevice::CountCommandForUnplug() {
     std::lock_guard lock(m_mutex);
     if (m_commandsBeforeUnplug < 0) {

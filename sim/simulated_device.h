@@ -8,6 +8,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -47,6 +48,12 @@ public:
     // Each command takes this long before the device answers.
     void SetCommandDelay(std::chrono::microseconds delay);
     std::chrono::microseconds CommandDelay() const;
+    // Runs `hook` with the CDB of every command as it arrives, before the device answers, on the
+    // sending thread and outside every lock: a test can act at an exact point of a transfer (pull
+    // the device, change the file) without racing the clock. Null removes it.
+    using CommandHook = std::function<void(const std::uint8_t* cdb)>;
+    void SetCommandHook(CommandHook hook);
+    void RunCommandHook(const std::uint8_t* cdb) const;
     // Counts one command against UnplugAfterCommands; true when the device should go now.
     bool CountCommandForUnplug();
 
@@ -92,6 +99,7 @@ private:
     std::vector<CBlockFault> m_corruptReads;
     int m_commandsBeforeUnplug = -1;
     std::chrono::microseconds m_delay{0};
+    std::shared_ptr<const CommandHook> m_hook;
     std::uint64_t m_inquiries = 0;
     std::uint64_t m_writes = 0;
     std::uint64_t m_reads = 0;

@@ -55,6 +55,12 @@ public:
         m_backTextColor.store(color, std::memory_order_relaxed);
     }
 
+    COLORREF GetBarColor() const { return m_barColor.load(std::memory_order_relaxed); }
+    COLORREF GetBackColor() const { return m_backColor.load(std::memory_order_relaxed); }
+    COLORREF GetBarTextColor() const { return m_barTextColor.load(std::memory_order_relaxed); }
+    COLORREF GetBackTextColor() const { return m_backTextColor.load(std::memory_order_relaxed); }
+    BOOL IsTextEnabled() const { return m_showText.load(std::memory_order_relaxed); }
+
     // Puts `listener` in place of the one before (null: none). Told only while bound to a window,
     // and only of changes: a text that differs from the last, a position that differs from the
     // last stored one.

@@ -13,7 +13,8 @@ inline constexpr int kLastScannedDrive = 25;
 void DeviceMonitorThread(void* param);
 
 // Ends every loop started through DeviceMonitorThread and waits until they have returned, for
-// tests that run the whole program more than once in one process. Loops started later run again.
+// tests that run the whole program more than once in one process. Only loops already running
+// are ended (call it once the monitor has set up the bar); loops started later run again.
 void StopDeviceMonitors();
 
 // The same loop, ended when `stop` becomes true (checked between drives and after each pause).

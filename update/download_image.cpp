@@ -1,5 +1,6 @@
 #include "update/download_image.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -44,8 +45,10 @@ int Percentage(std::uint32_t bytesDone, std::uint64_t length) {
     if (length == 0) {
         return 100;  // nothing was left to write
     }
-    // The quotient first, then times 100, truncated: 29,696 of 102,400 bytes shows 28.
-    return static_cast<int>(static_cast<double>(bytesDone) / static_cast<double>(length) * 100.0);
+    // The quotient first, then times 100, truncated: 29,696 of 102,400 bytes shows 28. A file cut
+    // short while it is written can put far more behind than it holds: keep the value an int.
+    double percentage = static_cast<double>(bytesDone) / static_cast<double>(length) * 100.0;
+    return percentage < static_cast<double>(INT_MAX) ? static_cast<int>(percentage) : INT_MAX;
 }
 
 void ShowPercentage(int slot, int percentage) {
@@ -73,8 +76,8 @@ int SendAndVerify(CDriveChannel& channel, const std::uint8_t* data, std::uint8_t
     return readBack;
 }
 
-int Transfer(platform::CBinaryFile& file, std::uint64_t length, CDriveChannel& channel,
-             const CImagePlacement& placement, int slot) {
+int Transfer(platform::CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& placement,
+             int slot) {
     std::uint8_t data[kBlockBytes];
     std::uint8_t verify[kBlockBytes];
     std::uint32_t address = placement.firstAddress;
@@ -98,17 +101,12 @@ int Transfer(platform::CBinaryFile& file, std::uint64_t length, CDriveChannel& c
         }
         address += bytesRead;
         bytesDone += bytesRead;
-        // The length is measured again whenever reading reaches the length last measured, or the
-        // file ends: that is where a file changed meanwhile shows, and it spares a system call
-        // per block, which would cost more than the block itself on a fast device.
-        if (bytesDone >= length || bytesRead < kBlockBytes) {
-            std::optional<std::uint64_t> measured = file.GetLength();
-            if (!measured) {
-                return DL_FILE_OPEN_ERROR;
-            }
-            length = *measured;
+        // Asked after every block: the file may change while it is written.
+        std::optional<std::uint64_t> length = file.GetLength();
+        if (!length) {
+            return DL_FILE_OPEN_ERROR;
         }
-        ShowPercentage(slot, Percentage(bytesDone, length));
+        ShowPercentage(slot, Percentage(bytesDone, *length));
     } while (bytesRead == kBlockBytes && readBack == 1);
     return readBack == 1 ? DL_OK : DL_CONNECTION_ERROR;
 }
@@ -134,6 +132,5 @@ int DownloadImage(std::u16string path, CDriveChannel* channel, int kind, int slo
     if (channel == nullptr) {
         return DL_CONNECTION_ERROR;
     }
-    return Transfer(file, *length, *channel, placement,
-                    slot);  // the file closes as it goes out of scope
+    return Transfer(file, *channel, placement, slot);  // the file closes as it goes out of scope
 }

@@ -123,12 +123,15 @@ private:
 int UpdateWorkerThread(int driveNumber, const std::function<void()>& onClaimed) {
     CRunningWorker running;
     CDriveChannel channel;
-    int claimed = channel.ClaimSlot(driveNumber);
+    // Only a slot the drive does not hold yet: one it holds belongs to someone else (the test
+    // command, or a worker whose start outlasted the monitor's wait), and sharing it would let
+    // one free it under the other and a second worker start for the same drive.
+    int claimed = channel.ClaimNewSlot(driveNumber);
     if (onClaimed) {
         onClaimed();
     }
     if (claimed < 0) {
-        return 0;  // no slot: no bar to show anything in, and the drive counts as free
+        return 0;  // no slot: no bar to show anything in
     }
     channel.Reopen();  // a failed open shows up as a failed read-back in the transfer
     int slot = CDriveChannel::FindSlot(driveNumber);

@@ -17,8 +17,9 @@ enum WorkerState {
 // device is gone, resets the bar to "Wait Connect.." and frees the slot. Returns 0.
 //
 // `onClaimed` runs on the worker's thread right after its claim, whether or not it got a slot,
-// so that the starter can wait until the drive counts as held. A worker that gets no slot
-// (all four held by other drives) ends at once: it opens nothing and makes no display call.
+// so that the starter can wait until the drive counts as held. A worker that gets no slot (all
+// four held, or the drive already holds one) ends at once: it opens nothing and makes no display
+// call.
 int UpdateWorkerThread(int driveNumber, const std::function<void()>& onClaimed = {});
 
 // Workers that have started and not yet ended, for tests and orderly shutdown checks.

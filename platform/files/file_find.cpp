@@ -77,12 +77,23 @@ bool CFileFind::FindFile(const std::u16string& pattern) {
     }
     while (const dirent* entry = ::readdir(dir.get())) {
         std::u16string name = FromUtf8(entry->d_name);
+        // A name that is not UTF-8 has no UTF-16 spelling that opens it again; yielding it
+        // would hand the caller a path to nothing.
+        if (ToUtf8(name) != entry->d_name) {
+            continue;
+        }
         if (MatchesWildcard(namePattern, name)) {
             m_entries.push_back({name, IsDirectoryPath(root + entry->d_name)});
         }
     }
-    std::sort(m_entries.begin(), m_entries.end(),
-              [](const CEntry& a, const CEntry& b) { return NtfsNameLess(a.name, b.name); });
+    // Names that differ only in letter case are ordered by their code units, so the order never
+    // depends on the order the file system lists them in.
+    std::sort(m_entries.begin(), m_entries.end(), [](const CEntry& a, const CEntry& b) {
+        if (NtfsNameLess(a.name, b.name) || NtfsNameLess(b.name, a.name)) {
+            return NtfsNameLess(a.name, b.name);
+        }
+        return a.name < b.name;
+    });
     return !m_entries.empty();
 }
 

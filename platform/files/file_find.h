@@ -2,7 +2,9 @@
 // Directory search with Windows wildcard matching, the way the program looks for its image:
 // "?" stands for exactly one character, "*" for any run, letter case does not matter. Entries
 // come in the order NTFS keeps them (names compared case-insensitively, ordinal), so that which
-// entry comes last never depends on the file system. "." and ".." are yielded like any entry.
+// entry comes last never depends on the file system (names equal but for letter case follow
+// their code units). "." and ".." are yielded like any entry; names that are not valid UTF-8 are
+// passed over, since no UTF-16 path would open them.
 //
 // One object per search, used by one thread; the search holds no system resource between calls.
 

@@ -13,9 +13,9 @@
 #include "app/zelvane_dlg.h"
 #include "platform/files/module_path.h"
 #include "platform/sleep.h"
+#include "platform/window/native_window.h"
 #include "sim_backend_fixture.h"
 #include "step_script.h"
-#include "platform/window/native_window.h"
 #include "temp_dir.h"
 #include "ui/text_progress_ctrl.h"
 #include "update/device_monitor.h"
@@ -54,11 +54,11 @@ protected:
         g_progress[0].SetListener(m_texts);
     }
     void TearDown() override {
+        StopDeviceMonitors();  // first, so that every worker it started is counted below
         for (int drive = 0; drive < CSimDriveBackend::kDriveCount; ++drive) {
             m_backend.Unplug(drive);
         }
         EXPECT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; }));
-        StopDeviceMonitors();
         g_progress[0].SetListener(nullptr);
         platform::OverrideModuleFileName(u"");
         platform::SetSleepDivisor(1);

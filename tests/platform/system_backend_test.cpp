@@ -16,10 +16,27 @@ TEST(SystemDriveBackend, AMissingNodeDoesNotOpen) {
     backend.Close(INVALID_HANDLE_VALUE);
 }
 
+class CRefusingBackend final : public CDriveBackend {
+public:
+    HANDLE Open(int) override {
+        ++opens;
+        return INVALID_HANDLE_VALUE;
+    }
+    bool Send(HANDLE, void*, std::uint32_t) override { return false; }
+    void Close(HANDLE) override {}
+    int opens = 0;
+};
+
 TEST(SystemDriveBackend, IsTheDefaultAndComesBackAfterAReplacement) {
     EXPECT_EQ(&GetDriveBackend(), &GetSystemDriveBackend());
+    CRefusingBackend replacement;
+    SetDriveBackend(&replacement);
+    EXPECT_EQ(&GetDriveBackend(), &replacement);
     CDriveChannel channel;
-    EXPECT_EQ(channel.IsTargetDevice(100000), 0);
+    EXPECT_EQ(channel.IsTargetDevice(0), 0);
+    EXPECT_EQ(replacement.opens, 1);
+    SetDriveBackend(nullptr);
+    EXPECT_EQ(&GetDriveBackend(), &GetSystemDriveBackend());
 }
 
 }  // namespace

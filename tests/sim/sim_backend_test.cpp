@@ -121,14 +121,15 @@ TEST_F(SimulatorTest, CommandDelayHoldsTheAnswer) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40));
 }
 
-TEST_F(SimulatorTest, APullDuringADelayedCommandFailsIt) {
-    m_device->SetCommandDelay(std::chrono::milliseconds(200));
-    std::thread puller([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        m_backend.Unplug(0);
+TEST_F(SimulatorTest, APullWhileACommandIsInFlightFailsIt) {
+    m_device->SetCommandHook([this](const std::uint8_t* cdb) {
+        if (cdb[0] == SCSIOP_READ_BLOCK) {
+            m_backend.Unplug(0);
+        }
     });
-    EXPECT_EQ(m_channel.ReadBlock(m_back, 1, kDbAddress), 0);
-    puller.join();
+    EXPECT_EQ(WriteAndRead(kDbAddress), 0);
+    EXPECT_EQ(m_device->WriteCount(), 1u);
+    EXPECT_EQ(m_device->ReadCount(), 0u);
 }
 
 TEST_F(SimulatorTest, LogsOpensRequestsAndCloses) {

@@ -16,6 +16,8 @@ public:
     explicit CBarRecorder(int slot, int width = 1000)
         : m_slot(slot), m_window(std::make_shared<CPositionWindow>(g_progress[slot], width)) {
         g_progress[slot].SubclassWindow(m_window);
+        // A resize makes the bar forget the width it drew for an earlier window.
+        m_window->SetClientSize(width, 14);
     }
     ~CBarRecorder() { g_progress[m_slot].UnsubclassWindow(); }
     CBarRecorder(const CBarRecorder&) = delete;

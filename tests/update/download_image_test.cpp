@@ -195,16 +195,15 @@ TEST_F(DownloadImageTest, AFileThatGrowsMeanwhileIsWrittenToItsNewEnd) {
     std::u16string path = Image(10 * 1024);
     std::vector<unsigned char> grown = m_image;
     grown.resize(20 * 1024, 0x5A);
-    m_device->SetCommandDelay(std::chrono::milliseconds(5));
-    std::thread appender([&] {
-        while (m_device->WriteCount() == 0) {
-            std::this_thread::sleep_for(std::chrono::microseconds(100));
+    // Appended while the transfer writes its second block.
+    m_device->SetCommandHook([&](const std::uint8_t* cdb) {
+        if (cdb[0] == SCSIOP_WRITE_BLOCK && cdb[5] == (1601 & 0xFF)) {
+            std::ofstream(m_dir.Path() / "Tarvik_000001_DB.bin", std::ios::binary | std::ios::app)
+                .write(reinterpret_cast<const char*>(grown.data()) + 10 * 1024, 10 * 1024);
         }
-        std::ofstream(m_dir.Path() / "Tarvik_000001_DB.bin", std::ios::binary | std::ios::app)
-            .write(reinterpret_cast<const char*>(grown.data()) + 10 * 1024, 10 * 1024);
     });
     EXPECT_EQ(DownloadImage(path, &m_channel, IMAGE_DB, 0), DL_OK);
-    appender.join();
+    m_device->SetCommandHook(nullptr);
     grown.resize(21 * 1024, 0xFF);
     EXPECT_EQ(m_device->ReadMemory(1, 1600, grown.size()), grown);
     EXPECT_EQ(m_bar->Positions().back(), 100);

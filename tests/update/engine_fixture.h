@@ -32,14 +32,17 @@ protected:
         for (int slot = 0; slot < kSlotCount; ++slot) {
             m_bars.push_back(std::make_unique<CBarRecorder>(slot));
         }
+        m_backend.Plug(kScanMarkerDrive, m_scanMarker);
     }
 
     void TearDown() override {
+        // The monitor first: once it has returned, every worker it started has claimed and is
+        // counted, so none can outlive the wait below.
+        StopMonitor();
         for (int drive = 0; drive < CSimDriveBackend::kDriveCount; ++drive) {
             m_backend.Unplug(drive);
         }
         EXPECT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; })) << "a worker never ended";
-        StopMonitor();
         EXPECT_EQ(m_backend.OpenHandleCount(), 0);
         m_bars.clear();
         platform::OverrideModuleFileName(u"");
@@ -94,7 +97,17 @@ protected:
 
     CBarRecorder& Bar(int slot) { return *m_bars[slot]; }
 
+    // Returns once the monitor has run `scans` more scans: the disk on the last scanned drive is
+    // asked INQUIRY once per scan. For checks that something did not happen.
+    bool WaitForScans(int scans) const {
+        std::uint64_t target = m_scanMarker->InquiryCount() + static_cast<std::uint64_t>(scans);
+        return WaitUntil([&] { return m_scanMarker->InquiryCount() >= target; });
+    }
+
+    static constexpr int kScanMarkerDrive = 25;
+
     CTempDir m_dir;
+    std::shared_ptr<CSimulatedDevice> m_scanMarker = CSimulatedDevice::OrdinaryDisk();
     std::vector<std::unique_ptr<CBarRecorder>> m_bars;
     std::atomic<bool> m_stop{false};
     std::thread m_monitor;

@@ -54,6 +54,18 @@ TEST_F(ImageLookupTest, ADanglingLinkCountsAsAFile) {
     EXPECT_EQ(Find(), m_dir.PathOf("Tarvik_000001_DB.bin"));
 }
 
+TEST_F(ImageLookupTest, NamesThatAreNotUtf8AreNotTakenForTheImage) {
+    Touch("Tarvik_000001_DB.bin");
+    Touch("Tarvik_\xE9" "00002_DB.bin");  // Latin-1: no UTF-16 path opens it again
+    EXPECT_EQ(Find(), m_dir.PathOf("Tarvik_000001_DB.bin"));
+}
+
+TEST_F(ImageLookupTest, NamesEqualButForCaseComeInAFixedOrder) {
+    Touch("tarvik_000001_db.bin");
+    Touch("TARVIK_000001_DB.BIN");
+    EXPECT_EQ(Find(), m_dir.PathOf("tarvik_000001_db.bin"));
+}
+
 TEST_F(ImageLookupTest, NothingThereGivesTheEmptyString) {
     EXPECT_EQ(Find(), u"");
     EXPECT_EQ(FindLastMatchingFile(m_dir.PathOf("no-such-dir/") + WidenAscii(kImageFilePattern)),

@@ -24,6 +24,21 @@ int CountOpcode(const std::vector<CSimLogEntry>& requests, std::uint8_t opcode) 
 
 using UpdateEngineTest = CEngineTest;
 
+TEST_F(UpdateEngineTest, TheMonitorPreparesTheVisibleBarBeforeAnyWorker) {
+    PlugTarget(0);
+    PlaceImage(2000);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess; }));
+    CTextProgressCtrl& bar = g_progress[0];
+    EXPECT_EQ(bar.GetBackColor(), 0xFFFFFFu);
+    EXPECT_EQ(bar.GetBarTextColor(), 0xFFFFFFu);
+    EXPECT_EQ(bar.GetBarColor(), 0x008000u);
+    EXPECT_EQ(bar.GetBackTextColor(), 0x008000u);
+    EXPECT_TRUE(bar.IsTextEnabled());
+    EXPECT_EQ(Bar(0).Texts().front(), kWait);  // before the worker's first text
+    EXPECT_EQ(Bar(1).Texts().size(), 0u);      // the other bars keep what they had
+}
+
 TEST_F(UpdateEngineTest, ASuccessfulRunShowsPercentageThenSuccessUntilTheUnplug) {
     auto image = PlaceImage(5000);
     auto device = PlugTarget(2);
@@ -36,7 +51,7 @@ TEST_F(UpdateEngineTest, ASuccessfulRunShowsPercentageThenSuccessUntilTheUnplug)
     // Kept while the device stays, and the device is not written again.
     std::uint64_t writes = device->WriteCount();
     std::uint64_t inquiries = device->InquiryCount();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // several sped-up scans
+    ASSERT_TRUE(WaitForScans(3));
     EXPECT_EQ(Bar(0).Text(), kSuccess);
     EXPECT_EQ(device->WriteCount(), writes);
     EXPECT_EQ(device->InquiryCount(), inquiries);
@@ -72,7 +87,7 @@ TEST_F(UpdateEngineTest, NoImageShowsItsTextUntilTheUnplugAndWritesNothing) {
     StartMonitor();
     ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"Cannot find the DB file!!"; }));
     PlaceImage(2000);  // too late for the device already attached
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(WaitForScans(3));
     EXPECT_EQ(Bar(0).Text(), u"Cannot find the DB file!!");
     EXPECT_EQ(device->WriteCount() + device->ReadCount(), 0u);
     m_backend.Unplug(1);
@@ -119,6 +134,8 @@ TEST_F(UpdateEngineTest, AReadBackThatKeepsFailingGetsAFreshWorkerEveryScan) {
     device->FailReadBacks(CSimulatedDevice::kAnyBlock, CSimulatedDevice::kForever);
     StartMonitor();
     ASSERT_TRUE(WaitUntil([&] { return Count(Bar(0).Texts(), u"Connection Error!!") >= 3; }));
+    StopMonitor();
+    ASSERT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; }));
     EXPECT_EQ(device->WriteCount(), device->ReadCount());  // one block per attempt
     EXPECT_GE(device->WriteCount(), 3u);
 }
@@ -136,7 +153,7 @@ TEST_F(UpdateEngineTest, ABlockThatNeverReadsBackEqualStopsAtTheResendBound) {
         }));
     EXPECT_EQ(writesOfSecondBlock, 8);
     EXPECT_EQ(device->StoredBlock(1, 1602)[0], 0xFF);  // never reached
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(WaitForScans(3));
     EXPECT_EQ(Bar(0).Text(), u"Verify Error!!");  // waits for removal, no new attempt
     EXPECT_EQ(CountOpcode(m_backend.RequestsTo(0), SCSIOP_WRITE_BLOCK), 9);
 }
@@ -168,8 +185,18 @@ TEST_F(UpdateEngineTest, AFifthDeviceWaitsForAFreeSlot) {
         }
         return true;
     }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // With every slot held the monitor probes nothing; the holders' presence probes tell the
+    // time instead.
+    auto opensOf = [&](int drive) {
+        auto log = m_backend.Log();
+        return std::count_if(log.begin(), log.end(), [&](const CSimLogEntry& entry) {
+            return entry.kind == CSimLogEntry::Kind::Open && entry.drive == drive;
+        });
+    };
+    auto before = opensOf(0);
+    ASSERT_TRUE(WaitUntil([&] { return opensOf(0) >= before + 3; }));
     EXPECT_EQ(devices[4]->WriteCount(), 0u);
+    EXPECT_EQ(devices[4]->InquiryCount(), 0u);
     EXPECT_EQ(CDriveChannel::FindSlot(4), -1);
 
     m_backend.Unplug(2);
@@ -221,6 +248,29 @@ TEST_F(UpdateEngineTest, TheHiddenTestCommandReadsOneBlockFromTargetsOnly) {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         EXPECT_TRUE(NoSlotHeld());
         EXPECT_TRUE(Bar(slot).Texts().empty());
+    }
+}
+
+// The test command runs on the user-interface thread while the monitor starts workers: whatever
+// the interleaving, each plug gets one worker, which writes the image once and keeps its slot.
+TEST_F(UpdateEngineTest, TheHiddenTestCommandNeverGivesADriveASecondWorker) {
+    PlaceImage(2000);  // two blocks
+    StartMonitor();
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        auto device = PlugTarget(3);
+        ASSERT_TRUE(WaitUntil([&] {
+            RunHiddenTestCommand();
+            return Bar(0).Text() == kSuccess;
+        })) << "cycle "
+            << cycle;
+        for (int again = 0; again < 10; ++again) {
+            RunHiddenTestCommand();
+        }
+        ASSERT_TRUE(WaitForScans(2));
+        EXPECT_EQ(device->WriteCount(), 2u) << "cycle " << cycle;
+        EXPECT_EQ(CDriveChannel::FindSlot(3), 0) << "cycle " << cycle;
+        m_backend.Unplug(3);
+        ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && NoSlotHeld(); }));
     }
 }
 
