@@ -13,7 +13,7 @@ add_library(zelvane_platform_window_core STATIC
     window/recording_window.cpp
 )
 target_include_directories(zelvane_platform_window_core PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(zelvane_platform_window_core PUBLIC Threads::Threads)
+target_link_libraries(zelvane_platform_window_core PUBLIC zelvane_platform_files Threads::Threads)
 
 add_library(zelvane_platform_window STATIC
     qt/qt_context.cpp

@@ -1,5 +1,7 @@
 #include "platform/window/recording_context.h"
 
+#include "platform/files/utf.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
@@ -18,7 +20,8 @@ std::string Describe(const RECT& r) {
     // as an overlapping copy (-Wrestrict).
     char text[64];
     std::snprintf(text, sizeof text, "{%ld,%ld,%ld,%ld}", static_cast<long>(r.left),
-                  static_cast<long>(r.top), static_cast<long>(r.right), static_cast<long>(r.bottom));
+                  static_cast<long>(r.top), static_cast<long>(r.right),
+                  static_cast<long>(r.bottom));
     return text;
 }
 
@@ -26,36 +29,8 @@ std::string Describe(const RECT* r) {
     return r ? Describe(*r) : "null";
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string Quoted(std::u16string_view text) {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        bool pair = c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                    text[i + 1] < 0xE000;
-        if (pair) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        }
-        AppendUtf8(out, c);
-    }
-    return out + "\"";
+    return "\"" + ToUtf8(std::u16string(text)) + "\"";
 }
 
 std::string DescribeOptions(UINT options) {
