@@ -30,7 +30,11 @@ std::string Describe(const RECT* r) {
 }
 
 std::string Quoted(std::u16string_view text) {
-    return "\"" + ToUtf8(std::u16string(text)) + "\"";
+    // Appended piece by piece: GCC 12 misreads "literal" + string in release builds (-Wrestrict).
+    std::string out(1, '"');
+    out += ToUtf8(std::u16string(text));
+    out += '"';
+    return out;
 }
 
 std::string DescribeOptions(UINT options) {
