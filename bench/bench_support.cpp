@@ -61,3 +61,18 @@ double CRecordingReporter::NanosecondsOf(const std::string& name) const {
     bool matches = found != m_nanoseconds.end() && found->first.compare(0, name.size(), name) == 0;
     return matches ? found->second : 0.0;
 }
+
+int RunBenchmarksAndPrintRatios(int argc, char** argv, const std::vector<CRatio>& ratios) {
+    benchmark::Initialize(&argc, argv);
+    CRecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const CRatio& ratio : ratios) {
+        double numerator = reporter.NanosecondsOf(ratio.numerator);
+        double denominator = reporter.NanosecondsOf(ratio.denominator);
+        if (numerator > 0 && denominator > 0) {
+            std::printf("%s = %.3f\n", ratio.label.c_str(), numerator / denominator);
+        }
+    }
+    benchmark::Shutdown();
+    return 0;
+}

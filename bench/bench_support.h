@@ -26,3 +26,14 @@ public:
 private:
     std::map<std::string, double> m_nanoseconds;
 };
+
+// A figure a benchmark program prints after its runs: one run's time against another's.
+struct CRatio {
+    std::string numerator;  // the start of a benchmark's name, e.g. "BM_DownloadImage/"
+    std::string denominator;
+    std::string label;  // e.g. "transfer / floor (goal: 1.05 or less)"
+};
+
+// The whole main of a benchmark program: runs the benchmarks the command line selects, then
+// prints each ratio whose two runs both ran.
+int RunBenchmarksAndPrintRatios(int argc, char** argv, const std::vector<CRatio>& ratios);

@@ -183,14 +183,7 @@ BENCHMARK(BM_ParallelDevices)
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    CRecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    double one = reporter.NanosecondsOf("BM_ParallelDevices/1/");
-    double four = reporter.NanosecondsOf("BM_ParallelDevices/4/");
-    if (one > 0 && four > 0) {
-        std::printf("four devices / one device = %.3f (goal: 1.1 or less)\n", four / one);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksAndPrintRatios(argc, argv,
+                                       {{"BM_ParallelDevices/4/", "BM_ParallelDevices/1/",
+                                         "four devices / one device (goal: 1.1 or less)"}});
 }

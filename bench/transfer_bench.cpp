@@ -130,19 +130,9 @@ BENCHMARK(BM_BareWriteReadCompareSlowDevice)->Unit(benchmark::kMillisecond)->Ite
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    CRecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    double transfer = reporter.NanosecondsOf("BM_DownloadImage");
-    double floor = reporter.NanosecondsOf("BM_BareWriteReadCompare");
-    if (transfer > 0 && floor > 0) {
-        std::printf("transfer / floor = %.3f (goal: 1.05 or less)\n", transfer / floor);
-    }
-    double slowTransfer = reporter.NanosecondsOf("BM_DownloadImageSlowDevice");
-    double slowFloor = reporter.NanosecondsOf("BM_BareWriteReadCompareSlowDevice");
-    if (slowTransfer > 0 && slowFloor > 0) {
-        std::printf("with 100 us per command: transfer / floor = %.3f\n", slowTransfer / slowFloor);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksAndPrintRatios(
+        argc, argv,
+        {{"BM_DownloadImage/", "BM_BareWriteReadCompare/", "transfer / floor (goal: 1.05 or less)"},
+         {"BM_DownloadImageSlowDevice/", "BM_BareWriteReadCompareSlowDevice/",
+          "with 100 us per command: transfer / floor"}});
 }
