@@ -37,8 +37,16 @@ CQtDialogWidget::CQtDialogWidget(CDialog& owner, const DialogTemplate& dialogTem
     }
 }
 
+namespace {
+// a * b / c rounded to the nearest integer, as the system's MulDiv converts dialog units.
+int MulDiv(int a, int b, int c) {
+    return (2 * a * b + c) / (2 * c);
+}
+}  // namespace
+
 QRect CQtDialogWidget::ToPixels(int x, int y, int cx, int cy) const {
-    return QRect(x * m_baseX / 4, y * m_baseY / 8, cx * m_baseX / 4, cy * m_baseY / 8);
+    return QRect(MulDiv(x, m_baseX, 4), MulDiv(y, m_baseY, 8), MulDiv(cx, m_baseX, 4),
+                 MulDiv(cy, m_baseY, 8));
 }
 
 void CQtDialogWidget::CreateItem(const DialogItem& item) {
@@ -63,7 +71,7 @@ void CQtDialogWidget::CreateItem(const DialogItem& item) {
         case DialogItemKind::kIcon: {
             auto* label = new QLabel(this);
             if (HICON icon = LoadIcon(item.iconId)) {
-                label->setPixmap(icon->icon.pixmap(32, 32));
+                label->setPixmap(icon->icon.pixmap(QSize(32, 32), devicePixelRatioF()));
             }
             widget = label;
             break;
@@ -89,8 +97,7 @@ QWidget* CQtDialogWidget::CreateProgress(const DialogItem& item) {
     }
     auto* client = new QWidget(frame);
     auto* layout = new QVBoxLayout(frame);
-    layout->setContentsMargins(frame->frameWidth(), frame->frameWidth(), frame->frameWidth(),
-                               frame->frameWidth());
+    layout->setContentsMargins(0, 0, 0, 0);  // the frame's layout already lies inside its border
     layout->addWidget(client);
     m_controls[item.id] = client;
     return frame;
@@ -137,9 +144,10 @@ void CQtDialogWidget::contextMenuEvent(QContextMenuEvent* event) {
             menu.addSeparator();
             continue;
         }
-        QAction* action = menu.addAction(ToQString(entry.text));
-        connect(action, &QAction::triggered, this,
-                [this, id = entry.id] { m_owner.HandleSysCommand(static_cast<UINT>(id)); });
+        menu.addAction(ToQString(entry.text))->setData(QVariant::fromValue<qulonglong>(entry.id));
     }
-    menu.exec(event->globalPos());
+    // The command runs once the menu has closed, not inside the menu's own loop.
+    if (QAction* chosen = menu.exec(event->globalPos())) {
+        m_owner.HandleSysCommand(static_cast<UINT>(chosen->data().toULongLong()));
+    }
 }

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <csignal>
 
@@ -22,6 +24,17 @@ void OnTerminationSignal(int /*signal*/) {
 void EndMainDialog() {
     char drained[16];
     while (::read(g_signalPipe[0], drained, sizeof drained) > 0) {
+    }
+    // A modal box above the main window (the about box) runs a loop of its own: end it first.
+    QWidget* main = theApp.m_pMainWnd != nullptr
+                        ? static_cast<QWidget*>(theApp.m_pMainWnd->ToolkitWindow())
+                        : nullptr;
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        auto* box = qobject_cast<QDialog*>(modal);
+        if (modal == main || box == nullptr) {
+            break;
+        }
+        box->reject();
     }
     if (theApp.m_pMainWnd != nullptr) {
         theApp.m_pMainWnd->EndDialog(IDCANCEL);
