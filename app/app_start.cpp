@@ -16,7 +16,6 @@ bool RunsHeadless() {
 void PrepareApplication() {
     // Lets desktops match the window with the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("zelvane"));
-    InitIconResources();
     RegisterIcon(IDR_MAINFRAME, ZelvaneIcon());
     if (RunsHeadless()) {
         g_progress[0].SetListener(std::make_shared<CBarReport>());

@@ -12,11 +12,11 @@
 #include "device/drive_channel.h"
 #include "platform/linux/sg_io_translation.h"
 #include "probe_image.h"
+#include "probe_sg_io.h"
 
 namespace {
 // Out of the way of the image, so a measurement never changes what a scenario compares.
 constexpr std::uint32_t kBenchFirstBlock = 8000;
-constexpr unsigned kTimeoutMs = 20000;
 
 using Clock = std::chrono::steady_clock;
 
@@ -41,17 +41,8 @@ bool ChannelRound(CDriveChannel& channel, int blocks, double& microseconds) {
 }
 
 sg_io_hdr_t PreparedRequest(Cdb12& cdb, ProbeBlock& data, int direction, std::uint8_t* sense) {
-    sg_io_hdr_t io{};
-    io.interface_id = 'S';
-    io.dxfer_direction = direction;
-    io.cmd_len = static_cast<unsigned char>(cdb.size());
-    io.cmdp = cdb.data();
-    io.dxfer_len = static_cast<unsigned>(data.size());
-    io.dxferp = data.data();
-    io.mx_sb_len = 32;
-    io.sbp = sense;
-    io.timeout = kTimeoutMs;
-    return io;
+    return PreparedSgIo(cdb.data(), static_cast<unsigned char>(cdb.size()), data.data(),
+                        static_cast<unsigned>(data.size()), direction, sense, 32);
 }
 
 bool BareRound(int fd, int blocks, double& microseconds) {

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "platform/linux/sg_io_translation.h"
+#include "probe_sg_io.h"
 
 namespace {
 // A vendor opcode between the two the firmware knows, which it rejects.
@@ -17,7 +18,6 @@ constexpr std::uint8_t kUnknownVendorOpcode = 0xC9;
 constexpr std::uint8_t kCheckCondition = 0x02;
 constexpr std::uint8_t kSenseKeyIllegalRequest = 0x05;
 constexpr std::uint8_t kAscInvalidOpcode = 0x20;
-constexpr unsigned kTimeoutMs = 20000;
 
 std::string Describe(const sg_io_hdr_t& io, const std::array<std::uint8_t, 32>& sense) {
     char text[128];
@@ -38,16 +38,9 @@ bool RejectedCommandCarriesSense(int drive, std::string& what) {
     std::array<std::uint8_t, 12> cdb{kUnknownVendorOpcode, 0x01};
     std::array<std::uint8_t, 1024> data{};
     std::array<std::uint8_t, 32> sense{};
-    sg_io_hdr_t io{};
-    io.interface_id = 'S';
-    io.dxfer_direction = SG_DXFER_FROM_DEV;
-    io.cmd_len = static_cast<unsigned char>(cdb.size());
-    io.cmdp = cdb.data();
-    io.dxfer_len = static_cast<unsigned>(data.size());
-    io.dxferp = data.data();
-    io.mx_sb_len = static_cast<unsigned char>(sense.size());
-    io.sbp = sense.data();
-    io.timeout = kTimeoutMs;
+    sg_io_hdr_t io = PreparedSgIo(cdb.data(), static_cast<unsigned char>(cdb.size()), data.data(),
+                                  static_cast<unsigned>(data.size()), SG_DXFER_FROM_DEV,
+                                  sense.data(), static_cast<unsigned char>(sense.size()));
     int result = ::ioctl(fd, SG_IO, &io);
     ::close(fd);
     what = Describe(io, sense);
