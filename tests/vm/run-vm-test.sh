@@ -109,6 +109,8 @@ fetch_kernel() {
             skip "$package holds no kernel with one set of modules"
         depmod -b "$kernel_dir/root" "$(ls "$kernel_dir/root/lib/modules")"
         touch "$kernel_dir/.ready"
+        # Kernels the package lists no longer name would only fill the disk.
+        find "$work/kernel" -mindepth 1 -maxdepth 1 ! -name "$package" -exec rm -rf {} +
     fi
     kernel_version=$(ls "$kernel_dir/root/lib/modules")
     say "kernel $kernel_version from $package"
