@@ -12,5 +12,9 @@ for preset in "${presets[@]}"; do
     echo "=== preset: $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
-    ctest --preset "$preset" -j "$(nproc)"
+    status=0
+    ctest --preset "$preset" -j "$(nproc)" || status=$?
+    # CTest shows a test's output only when it fails: a skipped test's reason is shown here.
+    grep -h 'SKIPPED' "build/$preset/Testing/Temporary/LastTest.log" || true
+    [ "$status" -eq 0 ] || exit "$status"
 done

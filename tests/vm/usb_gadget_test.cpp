@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
 
+#include "device/cdb.h"
 #include "sim/usb_gadget/bulk_only_wrappers.h"
 #include "sim/usb_gadget/gadget_options.h"
 #include "sim/usb_gadget/mass_storage_target.h"
@@ -36,8 +38,15 @@ std::uint32_t LittleEndian32At(const std::vector<std::uint8_t>& bytes, std::size
            std::uint32_t{bytes[at + 2]} << 16 | std::uint32_t{bytes[at + 3]} << 24;
 }
 
-const std::vector<std::uint8_t> kWriteBlock1600 = {0xCA, 0x01, 0, 0, 0x06, 0x40, 0, 0, 1, 0, 0, 0};
-const std::vector<std::uint8_t> kReadBlock1600 = {0xC8, 0x01, 0, 0, 0x06, 0x40, 0, 0, 1, 0, 0, 0};
+std::vector<std::uint8_t> BlockCdb(std::uint8_t opcode, std::uint32_t block) {
+    Cdb12 cdb = MakeBlockCdb(opcode, 1, block);
+    return {cdb.begin(), cdb.end()};
+}
+
+const std::vector<std::uint8_t> kWriteBlock1600 = BlockCdb(SCSIOP_WRITE_BLOCK, 1600);
+const std::vector<std::uint8_t> kReadBlock1600 = BlockCdb(SCSIOP_READ_BLOCK, 1600);
+// A vendor command shaped like the two the firmware knows, with an opcode it does not.
+const std::vector<std::uint8_t> kUnknownVendorCommand = BlockCdb(0xC9, 1600);
 const std::vector<std::uint8_t> kRequestSense = {0x03, 0, 0, 0, 18, 0};
 }  // namespace
 
@@ -48,9 +57,8 @@ TEST(BulkOnlyWrappers, ParsesACommandBlockWrapper) {
     EXPECT_EQ(cbw->tag, 0x12345678u);
     EXPECT_EQ(cbw->dataLength, 1024u);
     EXPECT_TRUE(cbw->dataIn);
-    EXPECT_EQ(cbw->cdbLength, 12);
-    EXPECT_EQ(cbw->cdb[0], 0xC8);
-    EXPECT_EQ(cbw->cdb[5], 0x40);
+    ASSERT_EQ(std::size_t{cbw->cdbLength}, kReadBlock1600.size());
+    EXPECT_TRUE(std::equal(kReadBlock1600.begin(), kReadBlock1600.end(), cbw->cdb.begin()));
 }
 
 TEST(BulkOnlyWrappers, RejectsWhatIsNoCommandBlockWrapper) {
@@ -116,8 +124,7 @@ TEST(MassStorageTarget, WritesAndReadsBlocksThroughTheModel) {
 TEST(MassStorageTarget, KeepsTheSenseOfARejectedCommandForRequestSense) {
     CMassStorageTarget target(CSimulatedDevice::UpdateMode());
     std::vector<std::uint8_t> data(1024);
-    EXPECT_EQ(target.Execute(Cbw(1024, true, {0xC9, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}), data.data())
-                  .status,
+    EXPECT_EQ(target.Execute(Cbw(1024, true, kUnknownVendorCommand), data.data()).status,
               CswStatus::Failed);
     std::vector<std::uint8_t> sense(18);
     EXPECT_EQ(target.Execute(Cbw(18, true, kRequestSense), sense.data()).status, CswStatus::Passed);

@@ -7,32 +7,34 @@
 
 #include <chrono>
 #include <cstdint>
+#include <vector>
 
 #include "device/cdb.h"
 #include "device/drive_channel.h"
 #include "platform/linux/sg_io_translation.h"
-#include "probe_image.h"
 #include "probe_sg_io.h"
 
 namespace {
-// Out of the way of the image, so a measurement never changes what a scenario compares.
+// Any place the device stores will do: target 0 from block 8000 is not where the database goes.
+constexpr int kBenchTarget = 0;
 constexpr std::uint32_t kBenchFirstBlock = 8000;
 
 using Clock = std::chrono::steady_clock;
+using Block = std::vector<std::uint8_t>;
 
 double MicrosecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
 bool ChannelRound(CDriveChannel& channel, int blocks, double& microseconds) {
-    ProbeBlock out;
-    ProbeBlock in;
-    out.fill(0x5A);
+    Block out(channel.BlockSize(), 0x5A);
+    Block in(channel.BlockSize());
     auto start = Clock::now();
     for (int i = 0; i < blocks; ++i) {
-        std::uint32_t address = (kBenchFirstBlock + static_cast<std::uint32_t>(i)) * 1024;
-        if (channel.WriteBlock(out.data(), kImageTarget, address) != 1 ||
-            channel.ReadBlock(in.data(), kImageTarget, address) != 1) {
+        std::uint32_t address =
+            (kBenchFirstBlock + static_cast<std::uint32_t>(i)) * channel.BlockSize();
+        if (channel.WriteBlock(out.data(), kBenchTarget, address) != 1 ||
+            channel.ReadBlock(in.data(), kBenchTarget, address) != 1) {
             return false;
         }
     }
@@ -40,21 +42,20 @@ bool ChannelRound(CDriveChannel& channel, int blocks, double& microseconds) {
     return true;
 }
 
-sg_io_hdr_t PreparedRequest(Cdb12& cdb, ProbeBlock& data, int direction, std::uint8_t* sense) {
+sg_io_hdr_t PreparedRequest(Cdb12& cdb, Block& data, int direction, std::uint8_t* sense) {
     return PreparedSgIo(cdb.data(), static_cast<unsigned char>(cdb.size()), data.data(),
-                        static_cast<unsigned>(data.size()), direction, sense, 32);
+                        static_cast<unsigned>(data.size()), direction, sense, kProbeSenseBytes);
 }
 
-bool BareRound(int fd, int blocks, double& microseconds) {
-    ProbeBlock out;
-    ProbeBlock in;
-    out.fill(0xA5);
-    std::uint8_t sense[32];
+bool BareRound(int fd, std::uint32_t blockBytes, int blocks, double& microseconds) {
+    Block out(blockBytes, 0xA5);
+    Block in(blockBytes);
+    std::uint8_t sense[kProbeSenseBytes];
     auto start = Clock::now();
     for (int i = 0; i < blocks; ++i) {
         std::uint32_t block = kBenchFirstBlock + static_cast<std::uint32_t>(i);
-        Cdb12 write = MakeBlockCdb(SCSIOP_WRITE_BLOCK, kImageTarget, block);
-        Cdb12 read = MakeBlockCdb(SCSIOP_READ_BLOCK, kImageTarget, block);
+        Cdb12 write = MakeBlockCdb(SCSIOP_WRITE_BLOCK, kBenchTarget, block);
+        Cdb12 read = MakeBlockCdb(SCSIOP_READ_BLOCK, kBenchTarget, block);
         sg_io_hdr_t writeIo = PreparedRequest(write, out, SG_DXFER_TO_DEV, sense);
         sg_io_hdr_t readIo = PreparedRequest(read, in, SG_DXFER_FROM_DEV, sense);
         if (::ioctl(fd, SG_IO, &writeIo) != 0 || !SgIoSucceeded(0, writeIo) ||
@@ -80,7 +81,8 @@ bool MeasureBlockRoundTrip(int drive, int blocks, int rounds, CBenchFigures& fig
     double bareTotal = 0;
     bool ok = true;
     for (int round = 0; ok && round < rounds; ++round) {
-        ok = BareRound(fd, blocks, bareTotal) && ChannelRound(channel, blocks, channelTotal);
+        ok = BareRound(fd, channel.BlockSize(), blocks, bareTotal) &&
+             ChannelRound(channel, blocks, channelTotal);
     }
     channel.CloseDrive();
     ::close(fd);

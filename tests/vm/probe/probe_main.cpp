@@ -1,30 +1,26 @@
-// zelvane-vm-probe: stands in for the updater inside the test virtual machine until the real
-// program exists, using the product's own drive channel on the SG_IO backend.
+// zelvane-vm-probe: what the VM test needs that the real program does not do. Every scenario
+// that judges updating runs the real zelvane; this measures the stack underneath it and checks
+// a rejected command's sense, using the product's own drive channel on the SG_IO backend.
 //
-//   zelvane-vm-probe                         update every device in update mode that shows up,
-//                                            with the image beside the executable (runs until
-//                                            killed; one line per event on standard output)
 //   zelvane-vm-probe --bench DRIVE BLOCKS ROUNDS
-//                                            time write + read-back of one block on /dev/sgDRIVE
-//                                            through the channel and through a bare SG_IO loop
-//   zelvane-vm-probe --sense DRIVE           check that a rejected command brings its sense data
+//                     time write + read-back of one block on /dev/sgDRIVE through the channel
+//                     and through a bare SG_IO loop; prints "METRIC name=value" lines
+//   zelvane-vm-probe --sense DRIVE
+//                     check that a rejected command brings its sense data
+//   zelvane-vm-probe --block-bytes
+//                     print the device's block size, for the harness that prepares the images
+//
+// Exit status: 0 as expected, 1 not, 2 a malformed command line.
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "device/drive_channel.h"
 #include "probe_bench.h"
-#include "probe_image.h"
-#include "probe_log.h"
-#include "probe_monitor.h"
 #include "probe_sense.h"
 
 namespace {
-// The updater's own periods between scans and between presence probes.
-constexpr auto kScanPeriod = std::chrono::milliseconds(500);
-constexpr auto kPresencePeriod = std::chrono::milliseconds(500);
-
 int RunBench(char** argv) {
     CBenchFigures figures{};
     if (!MeasureBlockRoundTrip(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
@@ -43,29 +39,21 @@ int RunSenseCheck(char** argv) {
     std::printf("%s: %s\n", expected ? "sense as expected" : "unexpected answer", what.c_str());
     return expected ? 0 : 1;
 }
-
-int RunMonitor() {
-    std::string path;
-    auto image = LoadImageBesideExecutable(path);
-    if (!image) {
-        ProbeLog("no image beside the executable");
-        return 1;
-    }
-    ProbeLog("image " + path + " of " + std::to_string(image->size()) + " bytes");
-    CProbeMonitor(ImageBlocks(*image), kScanPeriod, kPresencePeriod).Run();
-}
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && std::string(argv[1]) == "--bench") {
+    std::string command = argc > 1 ? argv[1] : "";
+    if (argc == 5 && command == "--bench") {
         return RunBench(argv);
     }
-    if (argc == 3 && std::string(argv[1]) == "--sense") {
+    if (argc == 3 && command == "--sense") {
         return RunSenseCheck(argv);
     }
-    if (argc != 1) {
-        std::fprintf(stderr, "usage: %s [--bench DRIVE BLOCKS ROUNDS | --sense DRIVE]\n", argv[0]);
-        return 2;
+    if (argc == 2 && command == "--block-bytes") {
+        std::printf("%u\n", CDriveChannel().BlockSize());
+        return 0;
     }
-    return RunMonitor();
+    std::fprintf(stderr, "usage: %s --bench DRIVE BLOCKS ROUNDS | --sense DRIVE | --block-bytes\n",
+                 argv[0]);
+    return 2;
 }

@@ -8,18 +8,25 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
+#include "device/cdb.h"
+#include "device/drive_channel.h"
 #include "platform/linux/sg_io_translation.h"
 #include "probe_sg_io.h"
 
 namespace {
-// A vendor opcode between the two the firmware knows, which it rejects.
+// A vendor opcode between the two the firmware knows, shaped like them, which it rejects.
 constexpr std::uint8_t kUnknownVendorOpcode = 0xC9;
+static_assert(kUnknownVendorOpcode != SCSIOP_WRITE_BLOCK &&
+              kUnknownVendorOpcode != SCSIOP_READ_BLOCK && kUnknownVendorOpcode != SCSIOP_INQUIRY);
 constexpr std::uint8_t kCheckCondition = 0x02;
 constexpr std::uint8_t kSenseKeyIllegalRequest = 0x05;
 constexpr std::uint8_t kAscInvalidOpcode = 0x20;
 
-std::string Describe(const sg_io_hdr_t& io, const std::array<std::uint8_t, 32>& sense) {
+using Sense = std::array<std::uint8_t, kProbeSenseBytes>;
+
+std::string Describe(const sg_io_hdr_t& io, const Sense& sense) {
     char text[128];
     std::snprintf(text, sizeof text,
                   "status 0x%02X host 0x%X driver 0x%X sense %u bytes: key 0x%X asc 0x%02X",
@@ -35,12 +42,12 @@ bool RejectedCommandCarriesSense(int drive, std::string& what) {
         what = "cannot open " + ScsiGenericPath(drive);
         return false;
     }
-    std::array<std::uint8_t, 12> cdb{kUnknownVendorOpcode, 0x01};
-    std::array<std::uint8_t, 1024> data{};
-    std::array<std::uint8_t, 32> sense{};
+    Cdb12 cdb = MakeBlockCdb(kUnknownVendorOpcode, 0, 0);
+    std::vector<std::uint8_t> data(CDriveChannel().BlockSize());
+    Sense sense{};
     sg_io_hdr_t io = PreparedSgIo(cdb.data(), static_cast<unsigned char>(cdb.size()), data.data(),
                                   static_cast<unsigned>(data.size()), SG_DXFER_FROM_DEV,
-                                  sense.data(), static_cast<unsigned char>(sense.size()));
+                                  sense.data(), kProbeSenseBytes);
     int result = ::ioctl(fd, SG_IO, &io);
     ::close(fd);
     what = Describe(io, sense);

@@ -6,7 +6,11 @@
 
 #include <cstdint>
 
+#include "device/pass_through_request.h"
+
 inline constexpr unsigned kProbeTimeoutMs = 20000;
+// The sense room the product's own requests announce.
+inline constexpr unsigned char kProbeSenseBytes = kSenseInfoLength;
 
 // The header for one command of `cdbLength` bytes moving `dataLength` bytes in `direction`
 // (SG_DXFER_TO_DEV or SG_DXFER_FROM_DEV), with a sense area of `senseLength` bytes. The buffers
