@@ -6,13 +6,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "device/device_protocol.h"
+
 inline constexpr char kSampleImageName[] = "Tarvik_000001_DB.bin";
 inline constexpr std::size_t kSampleImageBytes = 200 * 1024;
 
-// Where the updater puts a database image: target byte 1, from device block 1600 on.
-inline constexpr std::uint8_t kDbTarget = 1;
-inline constexpr std::uint32_t kDbFirstBlock = 1600;
-inline constexpr std::size_t kDeviceBlockBytes = 1024;
+// Where the updater puts a database image.
+inline constexpr std::uint8_t kDbTarget = kDatabasePlacement.target;
+inline constexpr std::uint32_t kDbFirstBlock = kDatabasePlacement.FirstBlock();
 
 // kSampleImageBytes of generated data, the same on every run.
 std::vector<std::uint8_t> MakeSampleImage();
