@@ -1,5 +1,6 @@
 // The one place where the wire facts meet their literal bytes: every other test and all product
-// code use the names in device_protocol.h, so a wrong constant shows here and only here.
+// code use the names in device_protocol.h, so a wrong constant shows here and only here. The
+// block size shows in the addresses inside a block, the placements in their first blocks.
 
 #include "device/cdb.h"
 
@@ -84,14 +85,6 @@ TEST(InquiryCdb, AsksForOneHundredThirtySixBytesWithByteTwoSet) {
     Cdb12 cdb = MakeInquiryCdb();
     EXPECT_EQ(cdb, (Cdb12{0x12, 0x00, 0x80, 0x00, 0x88, 0x00, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(CdbAllocationLength(cdb.data()), 136u);
-}
-
-// The placements in plain numbers: where each image starts, in bytes and in blocks.
-TEST(ImagePlacement, StartsWhereTheDeviceKeepsEachImage) {
-    EXPECT_EQ(kDeviceBlockBytes, 1024u);
-    EXPECT_EQ(kDatabasePlacement.FirstBlock(), 1600u);
-    EXPECT_EQ(kFirmwarePlacement.FirstBlock(), 131084u);
-    EXPECT_EQ(kVoicePlacement.FirstBlock(), 0u);
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST(FillRequest, ClearsWhatWasThereAndSetCdbComesAfter) {
     EXPECT_EQ(request.Header.ScsiStatus, 0);
     EXPECT_EQ(request.Filler, 0u);
 
-    const std::uint8_t cdb[12] = {0xC8, 0x07, 1, 2, 3, 4, 0, 0, 1, 0, 0, 0};
+    const std::uint8_t cdb[12] = {SCSIOP_READ_BLOCK, 0x07, 1, 2, 3, 4, 0, 0, 1, 0, 0, 0};
     CDriveChannel::SetCdb(request, cdb, 12);
     EXPECT_EQ(request.Header.Lun, 0x07);
     EXPECT_EQ(request.Header.CdbLength, 12);
