@@ -1,47 +1,6 @@
 #include "bench/bench_support.h"
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <random>
-
-namespace {
-std::vector<std::string> g_createdFiles;
-
-void RemoveCreatedFiles() {
-    for (const std::string& path : g_createdFiles) {
-        std::remove(path.c_str());
-    }
-}
-}  // namespace
-
-std::vector<unsigned char> SampleBytes(std::size_t bytes) {
-    std::mt19937 random(20261208);
-    std::vector<unsigned char> data(bytes);
-    for (unsigned char& byte : data) {
-        byte = static_cast<unsigned char>(random());
-    }
-    return data;
-}
-
-std::string MakeSampleImage(std::size_t bytes) {
-    char name[] = "/tmp/zelvane-bench-XXXXXX";
-    int fd = ::mkstemp(name);
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    std::vector<unsigned char> data = SampleBytes(bytes);
-    std::ofstream(name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()),
-               static_cast<std::streamsize>(data.size()));
-    if (g_createdFiles.empty()) {
-        std::atexit(RemoveCreatedFiles);
-    }
-    g_createdFiles.push_back(name);
-    return name;
-}
 
 void CRecordingReporter::ReportRuns(const std::vector<Run>& runs) {
     for (const Run& run : runs) {

@@ -1,19 +1,12 @@
 #pragma once
-// What the benchmarks share: a sample image on disk, and a reporter that keeps each
-// benchmark's time so that a program can print ratios against its floor.
+// What the benchmarks share beyond the kit (tools/kit): a reporter that keeps each benchmark's
+// time so that a program can print ratios against its floor.
 
 #include <benchmark/benchmark.h>
 
 #include <map>
 #include <string>
 #include <vector>
-
-// Writes `bytes` bytes of fixed pseudo-random data to a new temporary file and returns its path;
-// the file is removed at process exit.
-std::string MakeSampleImage(std::size_t bytes);
-
-// The same bytes the sample image holds.
-std::vector<unsigned char> SampleBytes(std::size_t bytes);
 
 // Console output as usual, plus the mean real time per iteration of each benchmark run.
 class CRecordingReporter : public benchmark::ConsoleReporter {

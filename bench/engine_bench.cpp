@@ -12,16 +12,15 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <random>
 #include <thread>
 
 #include "bench/bench_support.h"
 #include "device/drive_channel.h"
-#include "platform/files/module_path.h"
-#include "platform/files/utf.h"
 #include "platform/sleep.h"
 #include "sim/sim_drive_backend.h"
+#include "tools/kit/sample_image.h"
+#include "tools/kit/temp_dir.h"
 #include "update/device_monitor.h"
 #include "update/update_worker.h"
 
@@ -29,17 +28,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::size_t kImageBytes = 64 * 1024;
-constexpr std::uint32_t kImageBlocks = kImageBytes / 1024 + 1;
+const std::size_t kImageBlocks = ImageBlockCount(kImageBytes);
 
 // A monitor thread over a simulated backend, with the image beside a pretended executable.
 class CRunningMonitor {
 public:
     explicit CRunningMonitor(CDriveBackend* backend) {
-        std::string image = MakeSampleImage(kImageBytes);
-        m_directory = image + ".d";
-        std::filesystem::create_directories(m_directory);
-        std::filesystem::create_symlink(image, m_directory + "/Tarvik_000001_DB.bin");
-        platform::OverrideModuleFileName(FromUtf8(m_directory + "/zelvane"));
+        m_folder.Write(kSampleImageName, MakeSampleImage(kImageBytes));
+        m_folder.PretendExecutableHere();
         SetDriveBackend(backend);
         m_thread = std::thread([this] { RunDeviceMonitor(m_stop); });
     }
@@ -47,9 +43,7 @@ public:
         m_stop = true;
         m_thread.join();
         SetDriveBackend(nullptr);
-        platform::OverrideModuleFileName(u"");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_directory, ignored);
+        CTempDir::ForgetPretendedExecutable();
     }
     // CPU time the monitor thread has used so far.
     std::chrono::nanoseconds CpuTime() {
@@ -62,7 +56,7 @@ public:
     }
 
 private:
-    std::string m_directory;
+    CTempDir m_folder{"zelvane-bench"};
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -9,18 +9,19 @@
 #include <cstring>
 
 #include "bench/bench_support.h"
+#include "device/device_protocol.h"
 #include "device/drive_channel.h"
-#include "platform/files/utf.h"
 #include "sim/sim_drive_backend.h"
+#include "tools/kit/sample_image.h"
+#include "tools/kit/temp_dir.h"
 #include "update/download_image.h"
 
 namespace {
 
 constexpr std::size_t kImageBytes = 16u << 20;
-constexpr std::uint32_t kDbAddress = 0x190000;
 
 struct CBench {
-    CBench() : image(MakeSampleImage(kImageBytes)), bytes(SampleBytes(kImageBytes)) {
+    CBench() : bytes(MakeSampleImage(kImageBytes)), path(folder.Write(kSampleImageName, bytes)) {
         backend.SetLogging(false);
         backend.Plug(0, CSimulatedDevice::UpdateMode());
         SetDriveBackend(&backend);
@@ -32,32 +33,33 @@ struct CBench {
     }
     CSimDriveBackend backend;
     CDriveChannel channel;
-    std::string image;
+    CTempDir folder;
     std::vector<unsigned char> bytes;
+    std::u16string path;
 };
 
 CBench& Fixture();
 
 // What a transfer cannot do without: per block, fill, write, read back, compare.
 void BareLoop(CDriveChannel& channel, const std::vector<unsigned char>& bytes) {
-    unsigned char data[1024];
-    unsigned char verify[1024];
-    std::uint32_t address = kDbAddress;
-    for (std::size_t offset = 0; offset <= bytes.size(); offset += 1024) {
-        std::size_t take = offset < bytes.size() ? 1024 : 0;
+    unsigned char data[kDeviceBlockBytes];
+    unsigned char verify[kDeviceBlockBytes];
+    const CImagePlacement& placement = kDatabasePlacement;
+    std::uint32_t address = placement.firstAddress;
+    for (std::size_t offset = 0; offset <= bytes.size(); offset += kDeviceBlockBytes) {
+        std::size_t take = offset < bytes.size() ? kDeviceBlockBytes : 0;
         std::memset(data, 0xFF, sizeof data);
         std::memcpy(data, bytes.data() + offset, take);
-        channel.WriteBlock(data, 1, address);
-        channel.ReadBlock(verify, 1, address);
+        channel.WriteBlock(data, placement.target, address);
+        channel.ReadBlock(verify, placement.target, address);
         benchmark::DoNotOptimize(std::memcmp(data, verify, sizeof data));
-        address += 1024;
+        address += kDeviceBlockBytes;
     }
 }
 
 struct CSlowDevice {
     static constexpr std::size_t kBytes = 1u << 20;
-    CSlowDevice()
-        : image(MakeSampleImage(kBytes)), path(FromUtf8(image)), bytes(SampleBytes(kBytes)) {
+    CSlowDevice() : bytes(MakeSampleImage(kBytes)), path(folder.Write(kSampleImageName, bytes)) {
         auto device = CSimulatedDevice::UpdateMode();
         device->SetCommandDelay(std::chrono::microseconds(100));
         backend.SetLogging(false);
@@ -71,9 +73,9 @@ struct CSlowDevice {
     }
     CSimDriveBackend backend;
     CDriveChannel channel;
-    std::string image;
-    std::u16string path;
+    CTempDir folder;
     std::vector<unsigned char> bytes;
+    std::u16string path;
 };
 
 CBench& Fixture() {
@@ -83,10 +85,9 @@ CBench& Fixture() {
 
 void BM_DownloadImage(benchmark::State& state) {
     CBench& bench = Fixture();
-    std::u16string path = FromUtf8(bench.image);
     for (auto _ : state) {
         // Slot 1 has no window: the progress calls are made and cost what they cost.
-        int result = DownloadImage(path, &bench.channel, IMAGE_DB, 1);
+        int result = DownloadImage(bench.path, &bench.channel, IMAGE_DB, 1);
         if (result != DL_OK) {
             state.SkipWithError("transfer failed");
         }

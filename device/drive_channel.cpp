@@ -6,10 +6,12 @@
 #include "device/cdb.h"
 
 namespace {
-// A device in update mode answers with vendor "Firmware" and a product beginning " Update".
-constexpr char kTargetIdentity[] = "Firmware Update";
-constexpr std::size_t kIdentityOffset = 8;
-constexpr std::size_t kIdentityLength = sizeof kTargetIdentity - 1;
+bool AnswersAsTarget(const std::uint8_t* inquiryData) {
+    return std::memcmp(inquiryData + kInquiryVendorOffset, kTargetVendor,
+                       sizeof kTargetVendor - 1) == 0 &&
+           std::memcmp(inquiryData + kInquiryProductOffset, kTargetProduct,
+                       sizeof kTargetProduct - 1) == 0;
+}
 }  // namespace
 
 int CDriveChannel::OpenDrive(int drive) {
@@ -29,11 +31,10 @@ int CDriveChannel::CloseDrive() {
 }
 
 int CDriveChannel::IsTargetDevice(int drive) {
-    std::uint8_t buffer[1024] = {};
+    std::uint8_t buffer[kDeviceBlockBytes] = {};
     int result = 0;
     if (OpenDrive(drive) == 1) {
-        if (Inquiry(buffer) == 1 &&
-            std::memcmp(buffer + kIdentityOffset, kTargetIdentity, kIdentityLength) == 0) {
+        if (Inquiry(buffer) == 1 && AnswersAsTarget(buffer)) {
             result = 1;
         }
         CloseHandleIfOpen();

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "device/device_protocol.h"
 #include "device/pass_through_request.h"
 #include "platform/drive_backend.h"
 
@@ -31,8 +32,9 @@ public:
     int Reopen();
     // Closes the handle and frees the slot of the recorded drive, if it holds one. Returns 0.
     int CloseDrive();
-    // Opens `drive`, asks INQUIRY, closes again: 1 when it answers "Firmware Update" in bytes 8
-    // to 22. Sends nothing when the open fails; never leaves a handle open.
+    // Opens `drive`, asks INQUIRY, closes again: 1 when it answers kTargetVendor and
+    // kTargetProduct ("Firmware Update" in bytes 8 to 22). Sends nothing when the open fails;
+    // never leaves a handle open.
     int IsTargetDevice(int drive);
 
     // Records `drive` in the channel (always) and gives it a slot: the one it holds already, or
@@ -46,7 +48,7 @@ public:
     // Frees all four slots. Returns 0.
     static int ClearSlots();
 
-    // The device commands. `buffer` holds at least the block size (1024 bytes). 1 when the
+    // The device commands. `buffer` holds at least the block size (kDeviceBlockBytes). 1 when the
     // platform call succeeded, 0 when it failed or the channel is closed.
     int Inquiry(void* buffer);
     int WriteBlock(const void* buffer, int target, std::uint32_t address);
@@ -67,6 +69,6 @@ private:
     static void ReleaseSlotOf(int drive);
 
     std::int32_t m_driveNumber = -1;
-    std::uint32_t m_blockSize = 1024;
+    std::uint32_t m_blockSize = kDeviceBlockBytes;
     HANDLE m_hDevice = INVALID_HANDLE_VALUE;
 };

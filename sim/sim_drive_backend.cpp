@@ -1,8 +1,9 @@
 #include "sim/sim_drive_backend.h"
 
 #include <algorithm>
-#include <cstring>
 #include <thread>
+
+#include "platform/pass_through_block.h"
 
 namespace {
 CSimLogEntry Event(CSimLogEntry::Kind kind, int drive, HANDLE handle) {
@@ -57,12 +58,11 @@ HANDLE CSimDriveBackend::Open(int driveNumber) {
 }
 
 bool CSimDriveBackend::Send(HANDLE handle, void* request, std::uint32_t size) {
-    if (request == nullptr || size < sizeof(SCSI_PASS_THROUGH_DIRECT)) {
+    CPassThroughBlock block;
+    if (!UnpackPassThroughBlock(request, size, block)) {
         return false;
     }
-    auto* block = static_cast<std::uint8_t*>(request);
-    SCSI_PASS_THROUGH_DIRECT header;
-    std::memcpy(&header, block, sizeof header);
+    SCSI_PASS_THROUGH_DIRECT& header = block.header;
     CSimLogEntry entry = Event(CSimLogEntry::Kind::Request, -1, handle);
     std::copy_n(header.Cdb, entry.cdb.size(), entry.cdb.begin());
     entry.dataIn = header.DataIn;
@@ -78,14 +78,8 @@ bool CSimDriveBackend::Send(HANDLE handle, void* request, std::uint32_t size) {
         }
         // A device pulled while the command was in flight does not complete it.
         if (StillPlugged(entry.drive, generation)) {
-            std::uint8_t* sense = nullptr;
-            std::uint32_t senseRoom = 0;
-            if (header.SenseInfoOffset < size) {
-                sense = block + header.SenseInfoOffset;
-                senseRoom = size - header.SenseInfoOffset;
-            }
-            entry.succeeded = device->Execute(header, sense, senseRoom);
-            std::memcpy(block, &header, sizeof header);
+            entry.succeeded = device->Execute(header, block.sense, block.senseLength);
+            RepackHeader(block, request);
             if (device->CountCommandForUnplug()) {
                 UnplugIfSame(entry.drive, generation);
             }

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "device/cdb.h"
+#include "device/device_protocol.h"
 #include "platform/drive_backend.h"
 #include "sim/simulated_device.h"
 

@@ -3,33 +3,29 @@
 #include <algorithm>
 #include <cstring>
 
-#include "device/cdb.h"
-
 namespace {
 constexpr std::uint8_t kCheckCondition = 0x02;
 constexpr std::uint8_t kSenseIllegalRequest = 0x05;
 constexpr std::uint8_t kAscInvalidOpcode = 0x20;
 constexpr std::size_t kInquiryDataLength = 36;
+// The INQUIRY answer's vendor and product fields, padded with blanks.
+constexpr std::size_t kVendorWidth = kInquiryProductOffset - kInquiryVendorOffset;
+constexpr std::size_t kProductWidth = 16;
 
 std::string Padded(std::string text, std::size_t width) {
     text.resize(width, ' ');
     return text;
 }
-
-std::uint32_t BlockNumberOf(const std::uint8_t* cdb) {
-    return std::uint32_t{cdb[2]} << 24 | std::uint32_t{cdb[3]} << 16 | std::uint32_t{cdb[4]} << 8 |
-           std::uint32_t{cdb[5]};
-}
 }  // namespace
 
 CSimulatedDevice::CSimulatedDevice(std::string vendor, std::string product,
                                    bool acceptsVendorCommands)
-    : m_vendor(Padded(std::move(vendor), 8)),
-      m_product(Padded(std::move(product), 16)),
+    : m_vendor(Padded(std::move(vendor), kVendorWidth)),
+      m_product(Padded(std::move(product), kProductWidth)),
       m_acceptsVendorCommands(acceptsVendorCommands) {}
 
 std::shared_ptr<CSimulatedDevice> CSimulatedDevice::UpdateMode() {
-    return std::make_shared<CSimulatedDevice>("Firmware", " Update", true);
+    return std::make_shared<CSimulatedDevice>(kTargetVendor, kTargetProduct, true);
 }
 
 std::shared_ptr<CSimulatedDevice> CSimulatedDevice::OrdinaryDisk() {
@@ -37,24 +33,23 @@ std::shared_ptr<CSimulatedDevice> CSimulatedDevice::OrdinaryDisk() {
 }
 
 bool CSimulatedDevice::Execute(SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* sense,
-                               std::uint32_t senseRoom) {
+                               std::uint32_t senseLength) {
     std::lock_guard lock(m_mutex);
-    return ExecuteLocked(header, sense, senseRoom);
+    return ExecuteLocked(header, sense, senseLength);
 }
 
 bool CSimulatedDevice::ExecuteLocked(SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* sense,
-                                     std::uint32_t senseRoom) {
+                                     std::uint32_t senseLength) {
     header.ScsiStatus = 0;
-    const std::uint8_t opcode = header.Cdb[0];
+    const std::uint8_t opcode = CdbOpcode(header.Cdb);
     if (opcode == SCSIOP_INQUIRY) {
         ++m_inquiries;
         AnswerInquiry(header);
         return true;
     }
-    bool isBlockCommand = opcode == SCSIOP_WRITE_BLOCK || opcode == SCSIOP_READ_BLOCK;
     bool wellFormed = header.DataBuffer != nullptr && header.DataTransferLength >= sizeof(SimBlock);
-    if (!m_acceptsVendorCommands || !isBlockCommand || !wellFormed) {
-        Reject(header, sense, senseRoom);
+    if (!m_acceptsVendorCommands || !IsBlockCommand(opcode) || !wellFormed) {
+        Reject(header, sense, senseLength);
         return true;
     }
     if (opcode == SCSIOP_WRITE_BLOCK) {
@@ -75,28 +70,28 @@ void CSimulatedDevice::AnswerInquiry(SCSI_PASS_THROUGH_DIRECT& header) const {
     data[2] = 0x06;                    // SPC-4
     data[3] = 0x02;                    // response data format
     data[4] = kInquiryDataLength - 5;  // additional length
-    std::memcpy(data + 8, m_vendor.data(), 8);
-    std::memcpy(data + 16, m_product.data(), 16);
-    std::memcpy(data + 32, "1.00", 4);
-    std::uint32_t allocation = std::uint32_t{header.Cdb[3]} << 8 | header.Cdb[4];
+    std::memcpy(data + kInquiryVendorOffset, m_vendor.data(), kVendorWidth);
+    std::memcpy(data + kInquiryProductOffset, m_product.data(), kProductWidth);
+    std::memcpy(data + kInquiryProductOffset + kProductWidth, "1.00", 4);
+    std::uint32_t allocation = CdbAllocationLength(header.Cdb);
     std::size_t length = std::min<std::size_t>(
         {kInquiryDataLength, allocation, std::size_t{header.DataTransferLength}});
     std::memcpy(header.DataBuffer, data, length);
 }
 
 bool CSimulatedDevice::WriteBlock(const SCSI_PASS_THROUGH_DIRECT& header) {
-    std::uint64_t key = Key(header.Cdb[1], BlockNumberOf(header.Cdb));
+    std::uint64_t key = Key(CdbTarget(header.Cdb), CdbBlockNumber(header.Cdb));
     std::memcpy(m_memory[key].data(), header.DataBuffer, sizeof(SimBlock));
     m_verified.erase(key);
     return true;
 }
 
 bool CSimulatedDevice::ReadBlock(SCSI_PASS_THROUGH_DIRECT& header) {
-    std::uint32_t block = BlockNumberOf(header.Cdb);
+    std::uint32_t block = CdbBlockNumber(header.Cdb);
     if (TakeFault(m_failingReads, block)) {
         return false;
     }
-    std::uint64_t key = Key(header.Cdb[1], block);
+    std::uint64_t key = Key(CdbTarget(header.Cdb), block);
     auto stored = m_memory.find(key);
     auto* out = static_cast<std::uint8_t*>(header.DataBuffer);
     if (stored == m_memory.end()) {
@@ -126,13 +121,12 @@ bool CSimulatedDevice::TakeFault(std::vector<CBlockFault>& faults, std::uint32_t
 }
 
 void CSimulatedDevice::Reject(SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* sense,
-                              std::uint32_t senseRoom) {
+                              std::uint32_t senseLength) {
     header.ScsiStatus = kCheckCondition;
     std::uint8_t fixed[18] = {0x70, 0, kSenseIllegalRequest, 0, 0, 0, 0, 10, 0, 0,
                               0,    0, kAscInvalidOpcode};
-    std::uint32_t room = std::min<std::uint32_t>(senseRoom, header.SenseInfoLength);
     if (sense != nullptr) {
-        std::memcpy(sense, fixed, std::min<std::uint32_t>(room, sizeof fixed));
+        std::memcpy(sense, fixed, std::min<std::uint32_t>(senseLength, sizeof fixed));
     }
 }
 

@@ -16,9 +16,10 @@
 #include <unordered_set>
 #include <vector>
 
+#include "device/device_protocol.h"
 #include "platform/scsi_pass_through.h"
 
-using SimBlock = std::array<std::uint8_t, 1024>;
+using SimBlock = std::array<std::uint8_t, kDeviceBlockBytes>;
 
 class CSimulatedDevice {
 public:
@@ -30,14 +31,15 @@ public:
     // other rejects them with CHECK CONDITION, as an ordinary disk does.
     CSimulatedDevice(std::string vendor, std::string product, bool acceptsVendorCommands);
 
-    // A device in update mode: "Firmware" / " Update".
+    // A device in update mode: kTargetVendor / kTargetProduct.
     static std::shared_ptr<CSimulatedDevice> UpdateMode();
     // A disk of another vendor, which rejects the vendor commands.
     static std::shared_ptr<CSimulatedDevice> OrdinaryDisk();
 
-    // Runs one request whose sense area is `sense` (`senseRoom` bytes). Returns whether the
-    // platform call succeeds; a rejected command succeeds with a SCSI status and sense data.
-    bool Execute(SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* sense, std::uint32_t senseRoom);
+    // Runs one request whose sense area is `sense` (`senseLength` bytes, already cut to the
+    // caller's block as UnpackPassThroughBlock does; may be null). Returns whether the platform
+    // call succeeds; a rejected command succeeds with a SCSI status and sense data.
+    bool Execute(SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* sense, std::uint32_t senseLength);
 
     // Faults. `block` is a device block number or kAnyBlock; `times` a count or kForever.
     // A failing read-back makes the platform call fail; a differing one returns altered data.
@@ -79,13 +81,13 @@ private:
     };
 
     bool ExecuteLocked(SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* sense,
-                       std::uint32_t senseRoom);
+                       std::uint32_t senseLength);
     void AnswerInquiry(SCSI_PASS_THROUGH_DIRECT& header) const;
     bool WriteBlock(const SCSI_PASS_THROUGH_DIRECT& header);
     bool ReadBlock(SCSI_PASS_THROUGH_DIRECT& header);
     static bool TakeFault(std::vector<CBlockFault>& faults, std::uint32_t block);
     static void Reject(SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* sense,
-                       std::uint32_t senseRoom);
+                       std::uint32_t senseLength);
     static std::uint64_t Key(std::uint8_t target, std::uint32_t block);
 
     const std::string m_vendor;

@@ -4,30 +4,26 @@
 #include <cstdint>
 #include <cstring>
 
+#include "device/device_protocol.h"
 #include "device/drive_channel.h"
 #include "platform/files/binary_file.h"
 #include "ui/text_progress_ctrl.h"
 
 namespace {
 
-constexpr std::uint32_t kBlockBytes = 1024;
+constexpr std::uint32_t kBlockBytes = kDeviceBlockBytes;
 constexpr std::uint64_t kAddressSpace = std::uint64_t{1} << 32;
-
-struct CImagePlacement {
-    std::uint32_t firstAddress;
-    int target;
-};
 
 bool PlacementOf(int kind, CImagePlacement& placement) {
     switch (kind) {
         case IMAGE_FIRMWARE:
-            placement = {0x8003000, 0};
+            placement = kFirmwarePlacement;
             return true;
         case IMAGE_VOICE:
-            placement = {0, 1};
+            placement = kVoicePlacement;
             return true;
         case IMAGE_DB:
-            placement = {0x190000, 1};
+            placement = kDatabasePlacement;
             return true;
         default:
             return false;

@@ -2,16 +2,16 @@
 
 #include <cstdint>
 
+#include "device/device_protocol.h"
 #include "device/drive_channel.h"
 
 namespace {
 constexpr int kLastTestedDrive = 9;
-constexpr std::uint32_t kFirmwareAddress = 0x8003000;
 }  // namespace
 
 void RunHiddenTestCommand() {
     CDriveChannel channel;
-    std::uint8_t buffer[1024];
+    std::uint8_t buffer[kDeviceBlockBytes];
     for (int drive = 0; drive <= kLastTestedDrive; ++drive) {
         if (CDriveChannel::FindSlot(drive) >= 0 || channel.IsTargetDevice(drive) != 1) {
             continue;
@@ -21,7 +21,7 @@ void RunHiddenTestCommand() {
             continue;
         }
         channel.Reopen();
-        channel.ReadBlock(buffer, 0, kFirmwareAddress);
+        channel.ReadBlock(buffer, kFirmwarePlacement.target, kFirmwarePlacement.firstAddress);
         channel.CloseDrive();
     }
 }

@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/drive_backend.h"
 #include "platform/linux/sg_io_translation.h"
+#include "platform/pass_through_block.h"
 
 namespace {
 
@@ -24,21 +24,18 @@ public:
     }
 
     bool Send(HANDLE handle, void* request, std::uint32_t size) override {
-        if (handle == INVALID_HANDLE_VALUE || request == nullptr ||
-            size < sizeof(SCSI_PASS_THROUGH_DIRECT)) {
+        CPassThroughBlock block;
+        if (handle == INVALID_HANDLE_VALUE || !UnpackPassThroughBlock(request, size, block)) {
             return false;
         }
-        auto* block = static_cast<std::uint8_t*>(request);
-        SCSI_PASS_THROUGH_DIRECT header;
-        std::memcpy(&header, block, sizeof header);
         sg_io_hdr_t io;
-        TranslateToSgIo(header, block, size, io);
+        TranslateToSgIo(block, io);
         int result;
         do {
             result = ::ioctl(ToFd(handle), SG_IO, &io);
         } while (result < 0 && errno == EINTR);
-        CopySgIoResult(io, header);
-        std::memcpy(block, &header, sizeof header);
+        CopySgIoResult(io, block.header);
+        RepackHeader(block, request);
         return SgIoSucceeded(result, io);
     }
 

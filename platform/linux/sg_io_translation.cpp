@@ -12,21 +12,20 @@ std::string ScsiGenericPath(int driveNumber) {
     return "/dev/sg" + std::to_string(driveNumber);
 }
 
-void TranslateToSgIo(const SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* request,
-                     std::uint32_t size, sg_io_hdr_t& io) {
+void TranslateToSgIo(const CPassThroughBlock& block, sg_io_hdr_t& io) {
+    const SCSI_PASS_THROUGH_DIRECT& header = block.header;
     std::memset(&io, 0, sizeof io);
     io.interface_id = 'S';
     io.dxfer_direction = header.DataIn == SCSI_IOCTL_DATA_IN ? SG_DXFER_FROM_DEV : SG_DXFER_TO_DEV;
     io.cmd_len = header.CdbLength <= sizeof header.Cdb ? header.CdbLength : sizeof header.Cdb;
-    // The header is part of the caller's block, which is writable; sg only reads the CDB.
+    // sg only reads the CDB; the field is not const in its header.
     io.cmdp = const_cast<unsigned char*>(header.Cdb);
-    io.dxfer_len = header.DataTransferLength;
-    io.dxferp = header.DataBuffer;
-    if (header.SenseInfoOffset < size) {
-        std::uint32_t room = size - header.SenseInfoOffset;
-        io.mx_sb_len = static_cast<unsigned char>(
-            header.SenseInfoLength <= room ? header.SenseInfoLength : room);
-        io.sbp = request + header.SenseInfoOffset;
+    io.dxfer_len = block.dataLength;
+    io.dxferp = block.data;
+    if (block.sense != nullptr) {
+        // SenseInfoLength is one byte, so the cut length fits mx_sb_len.
+        io.mx_sb_len = static_cast<unsigned char>(block.senseLength);
+        io.sbp = block.sense;
     }
     // The field counts seconds; SG_IO counts milliseconds. Saturate rather than wrap.
     std::uint64_t ms = std::uint64_t{header.TimeOutValue} * kMillisecondsPerSecond;

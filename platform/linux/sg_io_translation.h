@@ -7,17 +7,17 @@
 
 #include <scsi/sg.h>
 
+#include "platform/pass_through_block.h"
 #include "platform/scsi_pass_through.h"
 
 // "/dev/sg" followed by the drive number in decimal: the SCSI generic node, the Linux
 // counterpart of a numbered physical drive.
 std::string ScsiGenericPath(int driveNumber);
 
-// Fills `io` for the request block of `size` bytes at `request`. The sense area is taken at
-// SenseInfoOffset from the start of the block and cut to what lies inside the block, so a
-// malformed offset never makes the kernel write outside it.
-void TranslateToSgIo(const SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* request,
-                     std::uint32_t size, sg_io_hdr_t& io);
+// Fills `io` for an unpacked request block: its CDB (pointing into `block.header`, which must
+// outlive the call), data and sense area as UnpackPassThroughBlock cut it, so a malformed sense
+// offset never makes the kernel write outside the caller's block.
+void TranslateToSgIo(const CPassThroughBlock& block, sg_io_hdr_t& io);
 
 // Whether the ioctl delivered the command: it returned 0 and reported no transport error (no
 // host status, no driver status but the flag that sense data is present). The SCSI status is

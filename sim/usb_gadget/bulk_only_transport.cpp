@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "device/cdb.h"
+#include "device/device_protocol.h"
 
 namespace {
 // Far above what usb-storage puts in one command (it splits at 120 KiB by default); a larger
@@ -53,9 +53,8 @@ bool CBulkOnlyTransport::ServeOneCommand() {
         return false;
     }
     CCommandOutcome outcome = m_target.Execute(*cbw, m_data.data());
-    std::uint8_t opcode = cbw->cdb[0];
-    if (outcome.status != CswStatus::Passed ||
-        (opcode != SCSIOP_WRITE_BLOCK && opcode != SCSIOP_READ_BLOCK)) {
+    std::uint8_t opcode = CdbOpcode(cbw->cdb.data());
+    if (outcome.status != CswStatus::Passed || !IsBlockCommand(opcode)) {
         std::fprintf(stderr, "usb-device: opcode 0x%02X length %u -> status %d\n", opcode,
                      cbw->dataLength, static_cast<int>(outcome.status));
     }

@@ -15,7 +15,7 @@
 //   --delay-us US             every command to the model takes US microseconds more
 // report, written on SIGUSR1 and on SIGTERM or SIGINT (then the program ends):
 //   --dump FILE               the device memory: --dump-bytes bytes from block --dump-block
-//                             (default 1600) of target --dump-target (default 1)
+//                             of target --dump-target (default: where the database goes)
 //   --stats FILE              counters as name=value lines
 
 #include <chrono>
@@ -23,6 +23,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "device/device_protocol.h"
 
 struct CBlockFaultOption {
     std::uint32_t block;  // CSimulatedDevice::kAnyBlock for any
@@ -39,8 +41,8 @@ struct CGadgetOptions {
     std::chrono::milliseconds replugAfter{1000};
     std::chrono::microseconds commandDelay{0};
     std::string dumpFile;
-    std::uint8_t dumpTarget = 1;
-    std::uint32_t dumpBlock = 1600;
+    std::uint8_t dumpTarget = kDatabasePlacement.target;
+    std::uint32_t dumpBlock = kDatabasePlacement.FirstBlock();
     std::size_t dumpBytes = 0;
     std::string statsFile;
 };

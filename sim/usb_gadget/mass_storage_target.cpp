@@ -4,7 +4,7 @@
 #include <cstring>
 #include <thread>
 
-#include "device/cdb.h"
+#include "device/device_protocol.h"
 
 namespace {
 constexpr std::uint8_t kRequestSense = 0x03;
@@ -18,7 +18,7 @@ CMassStorageTarget::CMassStorageTarget(std::shared_ptr<CSimulatedDevice> device)
     : m_device(std::move(device)), m_pendingSense(CGenericScsiResponder::NoSense()) {}
 
 CCommandOutcome CMassStorageTarget::Execute(const CCommandBlockWrapper& cbw, std::uint8_t* data) {
-    const std::uint8_t opcode = cbw.cdb[0];
+    const std::uint8_t opcode = CdbOpcode(cbw.cdb.data());
     if (opcode == kRequestSense) {
         ++m_genericCommands;
         AnswerRequestSense(data, cbw.dataLength);
@@ -52,7 +52,7 @@ CCommandOutcome CMassStorageTarget::RunOnModel(const CCommandBlockWrapper& cbw,
     std::this_thread::sleep_for(m_device->CommandDelay());
     std::uint8_t sense[kModelSenseRoom] = {};
     bool called = m_device->Execute(header, sense, sizeof sense);
-    NoteWrite(cbw.cdb[0]);
+    NoteWrite(CdbOpcode(cbw.cdb.data()));
     bool pull = m_device->CountCommandForUnplug();
     if (pull) {
         // One pull per arming: the device that comes back stays plugged.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "device/cdb.h"
 #include "sim_backend_fixture.h"
 #include "tests/device/capturing_backend.h"
 
@@ -84,7 +85,7 @@ TEST_F(DriveChannelTest, IsTargetDeviceSendsOnlyInquiryAndClosesAgain) {
     EXPECT_EQ(requests[0].cdb, MakeInquiryCdb());
     EXPECT_EQ(requests[0].lun, 0);
     EXPECT_EQ(requests[0].dataIn, SCSI_IOCTL_DATA_IN);
-    EXPECT_EQ(requests[0].length, 1024u);
+    EXPECT_EQ(requests[0].length, kDeviceBlockBytes);
 }
 
 TEST_F(DriveChannelTest, IsTargetDeviceOnAMissingDriveSendsNothing) {
@@ -167,15 +168,16 @@ TEST_F(DriveChannelTest, BlockCommandsReachTheDeviceAndReadBackWhatWasWritten) {
     auto device = PlugTarget(5);
     CDriveChannel channel;
     ASSERT_EQ(channel.OpenDrive(5), 1);
-    std::uint8_t data[1024];
-    for (int i = 0; i < 1024; ++i) {
+    const CImagePlacement& db = kDatabasePlacement;
+    std::uint8_t data[kDeviceBlockBytes];
+    for (std::size_t i = 0; i < sizeof data; ++i) {
         data[i] = static_cast<std::uint8_t>(i * 7);
     }
-    EXPECT_EQ(channel.WriteBlock(data, 1, 0x190000), 1);
-    std::uint8_t back[1024] = {};
-    EXPECT_EQ(channel.ReadBlock(back, 1, 0x190000), 1);
+    EXPECT_EQ(channel.WriteBlock(data, db.target, db.firstAddress), 1);
+    std::uint8_t back[kDeviceBlockBytes] = {};
+    EXPECT_EQ(channel.ReadBlock(back, db.target, db.firstAddress), 1);
     EXPECT_EQ(0, std::memcmp(data, back, sizeof data));
-    EXPECT_EQ(device->StoredBlock(1, 0x640)[3], 21);
+    EXPECT_EQ(device->StoredBlock(db.target, db.FirstBlock())[3], 21);
     channel.CloseDrive();
 }
 
@@ -183,7 +185,7 @@ TEST_F(DriveChannelTest, AnOrdinaryDiskRejectsVendorCommandsWhileTheCallSucceeds
     m_backend.Plug(0, CSimulatedDevice::OrdinaryDisk());
     CDriveChannel channel;
     ASSERT_EQ(channel.OpenDrive(0), 1);
-    std::uint8_t buffer[1024];
+    std::uint8_t buffer[kDeviceBlockBytes];
     std::memset(buffer, 0x5A, sizeof buffer);
     EXPECT_EQ(channel.ReadBlock(buffer, 1, 0), 1);
     EXPECT_EQ(buffer[0], 0x5A);  // no data came back

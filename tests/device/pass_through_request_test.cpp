@@ -31,7 +31,7 @@ protected:
 
     CCapturingBackend m_backend;
     CDriveChannel m_channel;
-    std::uint8_t m_buffer[1024] = {};
+    std::uint8_t m_buffer[kDeviceBlockBytes] = {};
 };
 
 // Every command, whatever it is, carries the same fixed fields and an untouched tail.
@@ -48,7 +48,7 @@ TEST_P(EveryCommandTest, CarriesTheFixedFieldsAndAZeroSenseArea) {
     EXPECT_EQ(request.Header.TargetId, 0);
     EXPECT_EQ(request.Header.CdbLength, 12);
     EXPECT_EQ(request.Header.SenseInfoLength, 32);
-    EXPECT_EQ(request.Header.DataTransferLength, 1024u);
+    EXPECT_EQ(request.Header.DataTransferLength, kDeviceBlockBytes);
     EXPECT_EQ(request.Header.TimeOutValue, 5000u);
     EXPECT_EQ(request.Header.DataBuffer, m_buffer);
     EXPECT_EQ(request.Header.SenseInfoOffset, offsetof(PassThroughRequest, SenseBuffer));
@@ -66,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
     Commands, EveryCommandTest,
     ::testing::Values([](CDriveChannel& c, std::uint8_t* b) { return c.Inquiry(b); },
                       [](CDriveChannel& c, std::uint8_t* b) {
-                          return c.WriteBlock(b, 1, 0x190000);
+                          return c.WriteBlock(b, kDatabasePlacement.target,
+                                              kDatabasePlacement.firstAddress);
                       },
                       [](CDriveChannel& c, std::uint8_t* b) { return c.ReadBlock(b, 0x1FF, 0); }));
 
@@ -92,12 +93,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DirectionCase{"Inquiry", [](CDriveChannel& c, std::uint8_t* b) { return c.Inquiry(b); },
                       SCSI_IOCTL_DATA_IN, 0},
-        DirectionCase{
-            "WriteFirmware",
-            [](CDriveChannel& c, std::uint8_t* b) { return c.WriteBlock(b, 0, 0x8003000); },
-            SCSI_IOCTL_DATA_OUT, 0},
+        DirectionCase{"WriteFirmware",
+                      [](CDriveChannel& c, std::uint8_t* b) {
+                          return c.WriteBlock(b, kFirmwarePlacement.target,
+                                              kFirmwarePlacement.firstAddress);
+                      },
+                      SCSI_IOCTL_DATA_OUT, 0},
         DirectionCase{"ReadDatabase",
-                      [](CDriveChannel& c, std::uint8_t* b) { return c.ReadBlock(b, 1, 0x190000); },
+                      [](CDriveChannel& c, std::uint8_t* b) {
+                          return c.ReadBlock(b, kDatabasePlacement.target,
+                                             kDatabasePlacement.firstAddress);
+                      },
                       SCSI_IOCTL_DATA_IN, 1},
         DirectionCase{"TargetByteOnly",
                       [](CDriveChannel& c, std::uint8_t* b) { return c.ReadBlock(b, 256, 0); },
@@ -108,14 +114,14 @@ TEST(FillRequest, ClearsWhatWasThereAndSetCdbComesAfter) {
     CDriveChannel channel;
     PassThroughRequest request;
     std::memset(&request, 0xAB, sizeof request);
-    std::uint8_t buffer[1024];
+    std::uint8_t buffer[kDeviceBlockBytes];
     channel.FillRequest(request, buffer, SCSI_IOCTL_DATA_OUT);
     EXPECT_EQ(request.Header.Lun, 0);
     EXPECT_EQ(request.Header.CdbLength, 0);
     EXPECT_EQ(request.Header.ScsiStatus, 0);
     EXPECT_EQ(request.Filler, 0u);
 
-    const std::uint8_t cdb[12] = {0xC8, 0x07, 1, 2, 3, 4, 0, 0, 1, 0, 0, 0};
+    const std::uint8_t cdb[12] = {SCSIOP_READ_BLOCK, 0x07, 1, 2, 3, 4, 0, 0, 1, 0, 0, 0};
     CDriveChannel::SetCdb(request, cdb, 12);
     EXPECT_EQ(request.Header.Lun, 0x07);
     EXPECT_EQ(request.Header.CdbLength, 12);
@@ -127,7 +133,7 @@ TEST(Commands, OnAClosedChannelFailAndSendNothing) {
     CCapturingBackend backend;
     SetDriveBackend(&backend);
     CDriveChannel channel;
-    std::uint8_t buffer[1024] = {};
+    std::uint8_t buffer[kDeviceBlockBytes] = {};
     EXPECT_EQ(channel.Inquiry(buffer), 0);
     EXPECT_EQ(channel.WriteBlock(buffer, 1, 0), 0);
     EXPECT_EQ(channel.ReadBlock(buffer, 1, 0), 0);
@@ -139,7 +145,7 @@ TEST(Commands, ReportThePlatformCallsResult) {
     CCapturingBackend backend;
     SetDriveBackend(&backend);
     CDriveChannel channel;
-    std::uint8_t buffer[1024] = {};
+    std::uint8_t buffer[kDeviceBlockBytes] = {};
     ASSERT_EQ(channel.OpenDrive(3), 1);
     backend.sendSucceeds = false;
     EXPECT_EQ(channel.ReadBlock(buffer, 1, 0), 0);

@@ -16,12 +16,13 @@
 #include "app/app_start.h"
 #include "app/resource.h"
 #include "app/zelvane_dlg.h"
-#include "platform/files/module_path.h"
+#include "device/cdb.h"
 #include "platform/sleep.h"
 #include "platform/window/native_window.h"
 #include "sim_backend_fixture.h"
-#include "step_script.h"
-#include "temp_dir.h"
+#include "tools/kit/sample_image.h"
+#include "tools/kit/step_runner.h"
+#include "tools/kit/temp_dir.h"
 #include "ui/text_progress_ctrl.h"
 #include "update/device_monitor.h"
 #include "update/update_worker.h"
@@ -54,8 +55,8 @@ protected:
         CSimBackendTest::SetUp();
         PrepareApplication();
         platform::SetSleepDivisor(10);
-        platform::OverrideModuleFileName(m_dir.Directory() + u"zelvane");
-        m_dir.Write("Tarvik_000001_DB.bin", std::vector<unsigned char>(200 * 1024, 0x3C));
+        m_dir.PretendExecutableHere();
+        m_dir.Write(kSampleImageName, m_image);
         g_progress[0].SetListener(m_texts);
     }
     void TearDown() override {
@@ -65,7 +66,7 @@ protected:
         }
         EXPECT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; }));
         g_progress[0].SetListener(nullptr);
-        platform::OverrideModuleFileName(u"");
+        CTempDir::ForgetPretendedExecutable();
         platform::SetSleepDivisor(1);
         CSimBackendTest::TearDown();
     }
@@ -73,7 +74,19 @@ protected:
     QWidget* Window() const { return static_cast<QWidget*>(m_dialog.ToolkitWindow()); }
     std::u16string BarText() const { return g_progress[0].GetWindowText(); }
 
+    // Runs `script` while the dialog's loop runs; a step not reached in time fails the test and
+    // ends the dialog.
+    void StartScript(CStepRunner& script) {
+        script.Start([this, &script](int exitCode) {
+            if (exitCode != 0) {
+                ADD_FAILURE() << script.Failure();
+                m_dialog.EndDialog(IDCANCEL);
+            }
+        });
+    }
+
     CTempDir m_dir;
+    const std::vector<unsigned char> m_image = MakeSampleImage(200 * 1024);
     std::shared_ptr<CTextLog> m_texts = std::make_shared<CTextLog>();
     // Made after PrepareApplication, which registers the icon the dialog loads.
     std::optional<CZelvaneDlg> m_dialogHolder;
@@ -82,7 +95,7 @@ protected:
 
 TEST_F(AppTest, UpdatesADeviceFromStartToItsUnplug) {
     std::shared_ptr<CSimulatedDevice> device;
-    CStepScript script;
+    CStepRunner script("app");
     script
         .Then(
             "monitor ready", [&] { return BarText() == kWait; },
@@ -99,18 +112,16 @@ TEST_F(AppTest, UpdatesADeviceFromStartToItsUnplug) {
         .Then(
             "back to waiting", [&] { return BarText() == kWait && g_progress[0].GetPos() == 0; },
             [&] { m_dialog.EndDialog(IDCANCEL); });
-    script.Start(m_dialog);
+    StartScript(script);
     m_dialog.DoModal();
-    EXPECT_TRUE(script.Finished());
+    EXPECT_TRUE(script.Passed());
     EXPECT_EQ(m_texts->Texts(), (std::vector<std::u16string>{kWait, u"", u"Success!!", kWait}));
-    std::vector<unsigned char> expected(200 * 1024, 0x3C);
-    expected.resize(201 * 1024, 0xFF);
-    EXPECT_EQ(device->ReadMemory(1, 1600, expected.size()), expected);
+    EXPECT_TRUE(DeviceHoldsImage(*device, m_image));
     EXPECT_FALSE(g_progress[0].IsWindow());
 }
 
 TEST_F(AppTest, ShowsOneBorderedBarAndNoButtons) {
-    CStepScript script;
+    CStepRunner script("app");
     script.Then(
         "shown", [&] { return m_dialog.IsWindowVisible(); },
         [&] {
@@ -127,13 +138,13 @@ TEST_F(AppTest, ShowsOneBorderedBarAndNoButtons) {
             EXPECT_FALSE(m_dialog.GetDlgItem(IDC_PROGRESS2) == nullptr);
             m_dialog.EndDialog(IDCANCEL);
         });
-    script.Start(m_dialog);
+    StartScript(script);
     m_dialog.DoModal();
-    EXPECT_TRUE(script.Finished());
+    EXPECT_TRUE(script.Passed());
 }
 
 TEST_F(AppTest, TheAboutBoxRunsModallyWhileTheBarKeepsUpdating) {
-    CStepScript script;
+    CStepRunner script("app");
     QWidget* about = nullptr;
     script
         .Then(
@@ -168,14 +179,14 @@ TEST_F(AppTest, TheAboutBoxRunsModallyWhileTheBarKeepsUpdating) {
         .Then(
             "box closed", [&] { return QApplication::activeModalWidget() == Window(); },
             [&] { m_dialog.EndDialog(IDCANCEL); });
-    script.Start(m_dialog);
+    StartScript(script);
     m_dialog.DoModal();
-    EXPECT_TRUE(script.Finished());
+    EXPECT_TRUE(script.Passed());
 }
 
 TEST_F(AppTest, ClosingDuringATransferLeavesTheWorkersNoWindowToTouch) {
     std::shared_ptr<CSimulatedDevice> device;
-    CStepScript script;
+    CStepRunner script("app");
     script
         .Then(
             "monitor ready", [&] { return BarText() == kWait; },
@@ -186,16 +197,17 @@ TEST_F(AppTest, ClosingDuringATransferLeavesTheWorkersNoWindowToTouch) {
         .Then(
             "transferring", [&] { return g_progress[0].GetPos() > 5; },
             [&] { m_dialog.EndDialog(IDCANCEL); });
-    script.Start(m_dialog);
+    StartScript(script);
     m_dialog.DoModal();
-    EXPECT_TRUE(script.Finished());
+    EXPECT_TRUE(script.Passed());
     EXPECT_FALSE(g_progress[0].IsWindow());
-    EXPECT_LT(device->BlocksVerified(), 201u);  // closed in the middle of the transfer
+    EXPECT_LT(device->BlocksVerified(),
+              ImageBlockCount(m_image.size()));  // closed in the middle of the transfer
     // The worker goes on writing, to a bar without a window, until the device is gone.
 }
 
 TEST_F(AppTest, TheHiddenTestCommandReadsOneBlockAndChangesNothingOnScreen) {
-    CStepScript script;
+    CStepRunner script("app");
     std::size_t textsBefore = 0;
     script.Then(
         "monitor ready", [&] { return BarText() == kWait; },
@@ -206,13 +218,14 @@ TEST_F(AppTest, TheHiddenTestCommandReadsOneBlockAndChangesNothingOnScreen) {
             m_dialog.HandleCommand(IDC_BUTTON1);
             m_dialog.EndDialog(IDCANCEL);
         });
-    script.Start(m_dialog);
+    StartScript(script);
     m_dialog.DoModal();
-    EXPECT_TRUE(script.Finished());
+    EXPECT_TRUE(script.Passed());
     auto requests = m_backend.RequestsTo(3);
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].cdb[0], 0x12);
-    EXPECT_EQ(requests[1].cdb, MakeBlockCdb(0xC8, 0, 0x8003000 / 1024));
+    EXPECT_EQ(requests[0].cdb[0], SCSIOP_INQUIRY);
+    EXPECT_EQ(requests[1].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, kFirmwarePlacement.target,
+                                            kFirmwarePlacement.FirstBlock()));
     EXPECT_EQ(m_texts->Texts().size(), textsBefore);
     EXPECT_EQ(CDriveChannel::FindSlot(3), -1);
 }

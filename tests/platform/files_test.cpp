@@ -9,7 +9,7 @@
 #include "platform/files/file_find.h"
 #include "platform/files/module_path.h"
 #include "platform/files/utf.h"
-#include "temp_dir.h"
+#include "tools/kit/temp_dir.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "device/cdb.h"
 #include "device/drive_channel.h"
 #include "device/pass_through_request.h"
 
@@ -14,15 +15,17 @@ protected:
     sg_io_hdr_t Translate(std::uint8_t direction, std::uint32_t size = sizeof(PassThroughRequest)) {
         CDriveChannel channel;
         channel.FillRequest(m_request, m_buffer, direction);
-        const std::uint8_t cdb[12] = {0xCA, 0x01, 0, 0, 0x06, 0x40, 0, 0, 1, 0, 0, 0};
-        CDriveChannel::SetCdb(m_request, cdb, 12);
+        const Cdb12 cdb = MakeBlockCdb(SCSIOP_WRITE_BLOCK, 1, 0);
+        CDriveChannel::SetCdb(m_request, cdb.data(), 12);
+        EXPECT_TRUE(UnpackPassThroughBlock(&m_request, size, m_block));
         sg_io_hdr_t io;
-        TranslateToSgIo(m_request.Header, reinterpret_cast<std::uint8_t*>(&m_request), size, io);
+        TranslateToSgIo(m_block, io);
         return io;
     }
 
     PassThroughRequest m_request;
-    std::uint8_t m_buffer[1024] = {};
+    CPassThroughBlock m_block;
+    std::uint8_t m_buffer[kDeviceBlockBytes] = {};
 };
 
 TEST_F(SgIoTranslationTest, CarriesCdbDataSenseAndTimeout) {
@@ -30,9 +33,9 @@ TEST_F(SgIoTranslationTest, CarriesCdbDataSenseAndTimeout) {
     EXPECT_EQ(io.interface_id, 'S');
     EXPECT_EQ(io.dxfer_direction, SG_DXFER_TO_DEV);
     EXPECT_EQ(io.cmd_len, 12);
-    EXPECT_EQ(io.cmdp, m_request.Header.Cdb);
-    EXPECT_EQ(io.cmdp[0], 0xCA);
-    EXPECT_EQ(io.dxfer_len, 1024u);
+    EXPECT_EQ(io.cmdp, m_block.header.Cdb);
+    EXPECT_EQ(io.cmdp[0], SCSIOP_WRITE_BLOCK);
+    EXPECT_EQ(io.dxfer_len, kDeviceBlockBytes);
     EXPECT_EQ(io.dxferp, m_buffer);
     EXPECT_EQ(io.mx_sb_len, 32);
     EXPECT_EQ(io.sbp, m_request.SenseBuffer);
@@ -43,6 +46,7 @@ TEST_F(SgIoTranslationTest, DataInReadsFromTheDevice) {
     EXPECT_EQ(Translate(SCSI_IOCTL_DATA_IN).dxfer_direction, SG_DXFER_FROM_DEV);
 }
 
+// The cut itself is UnpackPassThroughBlock's (pass_through_block_test); the kernel gets it.
 TEST_F(SgIoTranslationTest, ASenseAreaOutsideTheBlockIsCutToTheBlock) {
     sg_io_hdr_t io = Translate(SCSI_IOCTL_DATA_IN, offsetof(PassThroughRequest, SenseBuffer) + 10);
     EXPECT_EQ(io.mx_sb_len, 10);
@@ -80,13 +84,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SgIoResult, WritesBackStatusAndBytesMoved) {
     SCSI_PASS_THROUGH_DIRECT header{};
-    header.DataTransferLength = 1024;
+    header.DataTransferLength = kDeviceBlockBytes;
     sg_io_hdr_t io{};
     io.status = 0x02;
     io.resid = 988;
     CopySgIoResult(io, header);
     EXPECT_EQ(header.ScsiStatus, 0x02);
-    EXPECT_EQ(header.DataTransferLength, 36u);
+    EXPECT_EQ(header.DataTransferLength, kDeviceBlockBytes - 988);
 }
 
 TEST(ScsiGenericPath, NumbersTheNodeInDecimal) {

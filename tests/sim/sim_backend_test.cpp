@@ -7,13 +7,16 @@
 #include <cstring>
 #include <thread>
 
+#include "device/cdb.h"
+#include "device/drive_channel.h"
 #include "sim_backend_fixture.h"
 
 namespace {
 
 using Kind = CSimLogEntry::Kind;
-constexpr std::uint32_t kDbAddress = 0x190000;
-constexpr std::uint32_t kDbBlock = 0x640;
+constexpr std::uint32_t kDbAddress = kDatabasePlacement.firstAddress;
+constexpr std::uint32_t kDbBlock = kDatabasePlacement.FirstBlock();
+constexpr std::uint8_t kDbTarget = kDatabasePlacement.target;
 
 class SimulatorTest : public CSimBackendTest {
 protected:
@@ -21,7 +24,7 @@ protected:
         CSimBackendTest::SetUp();
         m_device = PlugTarget(0);
         ASSERT_EQ(m_channel.OpenDrive(0), 1);
-        for (int i = 0; i < 1024; ++i) {
+        for (int i = 0; i < static_cast<int>(kDeviceBlockBytes); ++i) {
             m_data[i] = static_cast<std::uint8_t>(i);
         }
     }
@@ -31,21 +34,21 @@ protected:
     }
 
     int WriteAndRead(std::uint32_t address) {
-        m_channel.WriteBlock(m_data, 1, address);
+        m_channel.WriteBlock(m_data, kDbTarget, address);
         std::memset(m_back, 0, sizeof m_back);
-        return m_channel.ReadBlock(m_back, 1, address);
+        return m_channel.ReadBlock(m_back, kDbTarget, address);
     }
     bool ReadBackMatches() const { return std::memcmp(m_data, m_back, sizeof m_data) == 0; }
 
     std::shared_ptr<CSimulatedDevice> m_device;
     CDriveChannel m_channel;
-    std::uint8_t m_data[1024];
-    std::uint8_t m_back[1024];
+    std::uint8_t m_data[kDeviceBlockBytes];
+    std::uint8_t m_back[kDeviceBlockBytes];
 };
 
 TEST_F(SimulatorTest, BlocksNeverWrittenReadAsErased) {
-    std::uint8_t back[1024] = {};
-    ASSERT_EQ(m_channel.ReadBlock(back, 1, kDbAddress), 1);
+    std::uint8_t back[kDeviceBlockBytes] = {};
+    ASSERT_EQ(m_channel.ReadBlock(back, kDbTarget, kDbAddress), 1);
     for (std::uint8_t byte : back) {
         ASSERT_EQ(byte, 0xFF);
     }
@@ -56,14 +59,14 @@ TEST_F(SimulatorTest, StoresPerTargetByteAndBlock) {
     ASSERT_EQ(WriteAndRead(kDbAddress), 1);
     EXPECT_TRUE(ReadBackMatches());
     EXPECT_EQ(m_device->StoredBlock(0, kDbBlock)[5], 0xFF);  // another target byte
-    EXPECT_EQ(m_device->StoredBlock(1, kDbBlock + 1)[5], 0xFF);
-    EXPECT_EQ(m_device->StoredBlock(1, kDbBlock)[5], 5);
+    EXPECT_EQ(m_device->StoredBlock(kDbTarget, kDbBlock + 1)[5], 0xFF);
+    EXPECT_EQ(m_device->StoredBlock(kDbTarget, kDbBlock)[5], 5);
     EXPECT_EQ(m_device->BlocksWritten(), 1u);
     EXPECT_EQ(m_device->BlocksVerified(), 1u);
-    auto memory = m_device->ReadMemory(1, kDbBlock, 1030);
+    auto memory = m_device->ReadMemory(kDbTarget, kDbBlock, 1030);
     ASSERT_EQ(memory.size(), 1030u);
     EXPECT_EQ(memory[1023], 0xFF & 1023);
-    EXPECT_EQ(memory[1024], 0xFF);
+    EXPECT_EQ(memory[kDeviceBlockBytes], 0xFF);
 }
 
 TEST_F(SimulatorTest, AFailingReadBackFailsTheCallForTheGivenCount) {
@@ -88,19 +91,20 @@ TEST_F(SimulatorTest, ADifferingReadBackAltersTheDataForTheGivenCount) {
 TEST_F(SimulatorTest, FaultsForeverKeepFailing) {
     m_device->FailReadBacks(CSimulatedDevice::kAnyBlock, CSimulatedDevice::kForever);
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(WriteAndRead(kDbAddress + 1024u * i), 0);
+        EXPECT_EQ(WriteAndRead(kDbAddress + kDeviceBlockBytes * i), 0);
     }
 }
 
 TEST_F(SimulatorTest, UnplugAfterCommandsCompletesTheLastCommandThenGoes) {
     m_device->UnplugAfterCommands(3);
-    EXPECT_EQ(WriteAndRead(kDbAddress), 1);                            // commands 1 and 2
-    EXPECT_EQ(m_channel.WriteBlock(m_data, 1, kDbAddress + 1024), 1);  // 3: completes
-    EXPECT_EQ(m_channel.ReadBlock(m_back, 1, kDbAddress + 1024), 0);   // gone
+    EXPECT_EQ(WriteAndRead(kDbAddress), 1);  // commands 1 and 2
+    EXPECT_EQ(m_channel.WriteBlock(m_data, kDbTarget, kDbAddress + kDeviceBlockBytes),
+              1);  // 3: completes
+    EXPECT_EQ(m_channel.ReadBlock(m_back, kDbTarget, kDbAddress + kDeviceBlockBytes), 0);  // gone
     EXPECT_EQ(m_channel.Reopen(), 0);
     CDriveChannel other;
     EXPECT_EQ(other.OpenDrive(0), 0);
-    EXPECT_EQ(m_device->StoredBlock(1, kDbBlock + 1)[9], 9);
+    EXPECT_EQ(m_device->StoredBlock(kDbTarget, kDbBlock + 1)[9], 9);
 }
 
 TEST_F(SimulatorTest, AHandleFromBeforeAnUnplugFailsAlsoAfterTheReplug) {
@@ -110,7 +114,7 @@ TEST_F(SimulatorTest, AHandleFromBeforeAnUnplugFailsAlsoAfterTheReplug) {
     EXPECT_EQ(WriteAndRead(kDbAddress), 0);
     CDriveChannel fresh;
     ASSERT_EQ(fresh.OpenDrive(0), 1);
-    EXPECT_EQ(fresh.ReadBlock(m_back, 1, kDbAddress), 1);
+    EXPECT_EQ(fresh.ReadBlock(m_back, kDbTarget, kDbAddress), 1);
     fresh.CloseDrive();
 }
 
@@ -139,12 +143,12 @@ TEST_F(SimulatorTest, LogsOpensRequestsAndCloses) {
     auto log = m_backend.Log();
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0].kind, Kind::Request);
-    EXPECT_EQ(log[0].cdb[0], 0xCA);
+    EXPECT_EQ(log[0].cdb[0], SCSIOP_WRITE_BLOCK);
     EXPECT_EQ(log[0].dataIn, SCSI_IOCTL_DATA_OUT);
     EXPECT_EQ(log[0].lun, 1);
-    EXPECT_EQ(log[0].length, 1024u);
+    EXPECT_EQ(log[0].length, kDeviceBlockBytes);
     EXPECT_TRUE(log[0].succeeded);
-    EXPECT_EQ(log[1].cdb[0], 0xC8);
+    EXPECT_EQ(log[1].cdb[0], SCSIOP_READ_BLOCK);
     EXPECT_EQ(log[1].dataIn, SCSI_IOCTL_DATA_IN);
     EXPECT_EQ(log[2].kind, Kind::Close);
     EXPECT_EQ(log[2].drive, 0);
@@ -160,7 +164,7 @@ TEST_F(SimulatorTest, AnOrdinaryDiskAnswersWithCheckConditionAndSense) {
     ASSERT_EQ(disk.OpenDrive(1), 1);
     PassThroughRequest request;
     disk.FillRequest(request, m_back, SCSI_IOCTL_DATA_IN);
-    const Cdb12 cdb = MakeBlockCdb(0xC8, 1, 0);
+    const Cdb12 cdb = MakeBlockCdb(SCSIOP_READ_BLOCK, 1, 0);
     CDriveChannel::SetCdb(request, cdb.data(), 12);
     EXPECT_TRUE(m_backend.Send(m_backend.Log().back().handle, &request, sizeof request));
     EXPECT_EQ(request.Header.ScsiStatus, 0x02);
@@ -178,13 +182,13 @@ TEST(SimulatorThreads, PlugAndUnplugFromAnyThreadWhileCommandsRun) {
     std::vector<std::thread> users;
     for (int t = 0; t < 4; ++t) {
         users.emplace_back([&, t] {
-            std::uint8_t block[1024] = {};
+            std::uint8_t block[kDeviceBlockBytes] = {};
             while (!stop) {
                 HANDLE h = backend.Open(t % 2);
                 PassThroughRequest request;
                 CDriveChannel channel;
                 channel.FillRequest(request, block, SCSI_IOCTL_DATA_IN);
-                const Cdb12 cdb = MakeBlockCdb(0xC8, 1, 0);
+                const Cdb12 cdb = MakeBlockCdb(SCSIOP_READ_BLOCK, 1, 0);
                 CDriveChannel::SetCdb(request, cdb.data(), 12);
                 backend.Send(h, &request, sizeof request);
                 backend.Close(h);

@@ -11,9 +11,13 @@
 #include "bar_recorder.h"
 #include "device/cdb.h"
 #include "sim_backend_fixture.h"
-#include "temp_dir.h"
+#include "tools/kit/sample_image.h"
+#include "tools/kit/temp_dir.h"
 
 namespace {
+
+constexpr std::uint32_t kDbBlock = kDatabasePlacement.FirstBlock();
+constexpr std::uint8_t kDbTarget = kDatabasePlacement.target;
 
 class DownloadImageTest : public CSimBackendTest {
 protected:
@@ -30,11 +34,8 @@ protected:
     }
 
     std::u16string Image(std::size_t bytes) {
-        m_image.resize(bytes);
-        for (std::size_t i = 0; i < bytes; ++i) {
-            m_image[i] = static_cast<unsigned char>(i * 13 + i / 1024);
-        }
-        return m_dir.Write("Tarvik_000001_DB.bin", m_image);
+        m_image = MakeSampleImage(bytes);
+        return m_dir.Write(kSampleImageName, m_image);
     }
     // A sparse file of `bytes` bytes: only its length matters to the address check.
     std::u16string SparseImage(std::uint64_t bytes) {
@@ -72,8 +73,7 @@ struct TransferCase {
     const char* name;
     int kind;
     std::size_t bytes;
-    std::uint8_t target;
-    std::uint32_t firstBlock;
+    CImagePlacement placement;
     std::vector<int> positions;  // as the bar saw them: one repaint per new position
 };
 
@@ -84,18 +84,17 @@ TEST_P(TransferTest, WritesConsecutivePaddedBlocksAndShowsThePercentage) {
     const TransferCase& c = GetParam();
     ASSERT_EQ(DownloadImage(Image(c.bytes), &m_channel, c.kind, 0), DL_OK);
 
-    std::size_t blocks = c.bytes / 1024 + 1;
+    std::size_t blocks = ImageBlockCount(c.bytes);
+    const std::uint8_t target = c.placement.target;
     auto requests = Requests();
     ASSERT_EQ(requests.size(), 2 * blocks);
     for (std::size_t i = 0; i < blocks; ++i) {
-        std::uint32_t block = c.firstBlock + static_cast<std::uint32_t>(i);
-        EXPECT_EQ(requests[2 * i].cdb, MakeBlockCdb(SCSIOP_WRITE_BLOCK, c.target, block)) << i;
-        EXPECT_EQ(requests[2 * i + 1].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, c.target, block)) << i;
-        EXPECT_EQ(requests[2 * i].lun, c.target);
+        std::uint32_t block = c.placement.FirstBlock() + static_cast<std::uint32_t>(i);
+        EXPECT_EQ(requests[2 * i].cdb, MakeBlockCdb(SCSIOP_WRITE_BLOCK, target, block)) << i;
+        EXPECT_EQ(requests[2 * i + 1].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, target, block)) << i;
+        EXPECT_EQ(requests[2 * i].lun, target);
     }
-    std::vector<unsigned char> expected = m_image;
-    expected.resize(blocks * 1024, 0xFF);
-    EXPECT_EQ(m_device->ReadMemory(c.target, c.firstBlock, expected.size()), expected);
+    EXPECT_TRUE(DeviceHoldsImage(*m_device, m_image, c.placement));
     EXPECT_EQ(m_bar->Positions(), c.positions);
 }
 
@@ -112,41 +111,42 @@ std::vector<int> OneToHundredShowingTheTruncations() {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, TransferTest,
-    ::testing::Values(TransferCase{"Database2500", IMAGE_DB, 2500, 1, 1600, {40, 81, 100}},
-                      TransferCase{"Voice2048", IMAGE_VOICE, 2048, 1, 0, {50, 100}},
-                      TransferCase{"Firmware1000", IMAGE_FIRMWARE, 1000, 0, 131084, {100}},
-                      TransferCase{"EmptyFile", IMAGE_DB, 0, 1, 1600, {100}},
-                      TransferCase{"Database102400", IMAGE_DB, 102400, 1, 1600,
-                                   OneToHundredShowingTheTruncations()}),
+    ::testing::Values(
+        TransferCase{"Database2500", IMAGE_DB, 2500, kDatabasePlacement, {40, 81, 100}},
+        TransferCase{"Voice2048", IMAGE_VOICE, 2048, kVoicePlacement, {50, 100}},
+        TransferCase{"Firmware1000", IMAGE_FIRMWARE, 1000, kFirmwarePlacement, {100}},
+        TransferCase{"EmptyFile", IMAGE_DB, 0, kDatabasePlacement, {100}},
+        TransferCase{"Database102400", IMAGE_DB, 102400, kDatabasePlacement,
+                     OneToHundredShowingTheTruncations()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadImageTest, ABlockThatFirstReadsBackDifferentIsSentAgain) {
-    m_device->CorruptReadBacks(1600, 1);
+    m_device->CorruptReadBacks(kDbBlock, 1);
     EXPECT_EQ(DownloadImage(Image(2500), &m_channel, IMAGE_DB, 0), DL_OK);
     auto requests = Requests();
     ASSERT_EQ(requests.size(), 8u);
-    EXPECT_EQ(requests[2].cdb, MakeBlockCdb(SCSIOP_WRITE_BLOCK, 1, 1600));
-    EXPECT_EQ(requests[3].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, 1, 1600));
+    EXPECT_EQ(requests[2].cdb, MakeBlockCdb(SCSIOP_WRITE_BLOCK, kDbTarget, kDbBlock));
+    EXPECT_EQ(requests[3].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, kDbTarget, kDbBlock));
 }
 
 TEST_F(DownloadImageTest, AFailedReadBackStopsAfterThatBlock) {
-    m_device->FailReadBacks(1602, 1);
+    m_device->FailReadBacks(kDbBlock + 2, 1);
     EXPECT_EQ(DownloadImage(Image(10240), &m_channel, IMAGE_DB, 0), DL_CONNECTION_ERROR);
     EXPECT_EQ(Requests().size(), 6u);
     EXPECT_EQ(m_bar->Positions(), (std::vector<int>{10, 20, 30}));
 }
 
 TEST_F(DownloadImageTest, ABlockIsSentAtMostEightTimes) {
-    m_device->CorruptReadBacks(1601, 7);
+    m_device->CorruptReadBacks(kDbBlock + 1, 7);
     EXPECT_EQ(DownloadImage(Image(2500), &m_channel, IMAGE_DB, 0), DL_OK);
     EXPECT_EQ(Requests().size(), 2u * (1 + 8 + 1));
 
     m_backend.ClearLog();
-    m_device->CorruptReadBacks(1601, 8);
+    m_device->CorruptReadBacks(kDbBlock + 1, 8);
     EXPECT_EQ(DownloadImage(Image(2500), &m_channel, IMAGE_DB, 0), DL_VERIFY_ERROR);
     auto requests = Requests();
     EXPECT_EQ(requests.size(), 2u * (1 + 8));
-    EXPECT_EQ(requests.back().cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, 1, 1601));
+    EXPECT_EQ(requests.back().cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, kDbTarget, kDbBlock + 1));
 }
 
 TEST_F(DownloadImageTest, AClosedChannelGivesAConnectionErrorAfterTheFirstBlock) {
@@ -158,8 +158,7 @@ TEST_F(DownloadImageTest, AClosedChannelGivesAConnectionErrorAfterTheFirstBlock)
 
 // 32-bit device addresses must not wrap: an image that would reach 2^32 is refused up front.
 TEST_F(DownloadImageTest, AnImageReachingAddressTwoToTheThirtyTwoIsRefused) {
-    const std::uint64_t dbLimit =
-        (std::uint64_t{1} << 32) - 0x190000;  // bytes left from block 1600
+    const std::uint64_t dbLimit = (std::uint64_t{1} << 32) - kDatabasePlacement.firstAddress;
     EXPECT_EQ(DownloadImage(SparseImage(dbLimit), &m_channel, IMAGE_DB, 0), DL_TARGET_ERROR);
     EXPECT_EQ(DownloadImage(SparseImage(std::uint64_t{1} << 32), &m_channel, IMAGE_VOICE, 0),
               DL_TARGET_ERROR);
@@ -192,20 +191,20 @@ TEST_F(DownloadImageTest, ASlotOutsideTheTableShowsNothingButTheTransferRuns) {
 // A file that grows while it is written is written to its new end, and the percentage follows
 // the new length.
 TEST_F(DownloadImageTest, AFileThatGrowsMeanwhileIsWrittenToItsNewEnd) {
-    std::u16string path = Image(10 * 1024);
+    constexpr std::size_t kFirstPart = 10 * kDeviceBlockBytes;
+    std::u16string path = Image(kFirstPart);
     std::vector<unsigned char> grown = m_image;
-    grown.resize(20 * 1024, 0x5A);
+    grown.resize(2 * kFirstPart, 0x5A);
     // Appended while the transfer writes its second block.
     m_device->SetCommandHook([&](const std::uint8_t* cdb) {
-        if (cdb[0] == SCSIOP_WRITE_BLOCK && cdb[5] == (1601 & 0xFF)) {
-            std::ofstream(m_dir.Path() / "Tarvik_000001_DB.bin", std::ios::binary | std::ios::app)
-                .write(reinterpret_cast<const char*>(grown.data()) + 10 * 1024, 10 * 1024);
+        if (CdbOpcode(cdb) == SCSIOP_WRITE_BLOCK && CdbBlockNumber(cdb) == kDbBlock + 1) {
+            std::ofstream(m_dir.Path() / kSampleImageName, std::ios::binary | std::ios::app)
+                .write(reinterpret_cast<const char*>(grown.data()) + kFirstPart, kFirstPart);
         }
     });
     EXPECT_EQ(DownloadImage(path, &m_channel, IMAGE_DB, 0), DL_OK);
     m_device->SetCommandHook(nullptr);
-    grown.resize(21 * 1024, 0xFF);
-    EXPECT_EQ(m_device->ReadMemory(1, 1600, grown.size()), grown);
+    EXPECT_TRUE(DeviceHoldsImage(*m_device, grown));
     EXPECT_EQ(m_bar->Positions().back(), 100);
 }
 

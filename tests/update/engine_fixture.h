@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "bar_recorder.h"
-#include "platform/files/module_path.h"
 #include "platform/sleep.h"
 #include "sim_backend_fixture.h"
-#include "temp_dir.h"
+#include "tools/kit/sample_image.h"
+#include "tools/kit/temp_dir.h"
 #include "update/device_monitor.h"
 #include "update/update_worker.h"
 #include "wait.h"
@@ -28,7 +28,7 @@ protected:
     void SetUp() override {
         CSimBackendTest::SetUp();
         platform::SetSleepDivisor(kSpeedUp);
-        platform::OverrideModuleFileName(m_dir.Directory() + u"zelvane");
+        m_dir.PretendExecutableHere();
         for (int slot = 0; slot < kSlotCount; ++slot) {
             m_bars.push_back(std::make_unique<CBarRecorder>(slot));
         }
@@ -45,7 +45,7 @@ protected:
         EXPECT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; })) << "a worker never ended";
         EXPECT_EQ(m_backend.OpenHandleCount(), 0);
         m_bars.clear();
-        platform::OverrideModuleFileName(u"");
+        CTempDir::ForgetPretendedExecutable();
         platform::SetSleepDivisor(1);
         CSimBackendTest::TearDown();
     }
@@ -63,26 +63,15 @@ protected:
 
     // An image of `bytes` bytes whose content depends on `seed`, under `name`.
     std::vector<unsigned char> PlaceImage(std::size_t bytes,
-                                          const std::string& name = "Tarvik_000001_DB.bin",
-                                          int seed = 1) {
-        std::vector<unsigned char> image(bytes);
-        for (std::size_t i = 0; i < bytes; ++i) {
-            image[i] = static_cast<unsigned char>((i * 31 + seed * 7 + i / 1024) & 0xFF);
-        }
+                                          const std::string& name = kSampleImageName,
+                                          std::uint32_t seed = 1) {
+        std::vector<unsigned char> image = MakeSampleImage(bytes, seed);
         m_dir.Write(name, image);
         return image;
     }
 
-    // What the device must hold from block 1600 on: the image, then 0xFF up to the end of its
-    // last block (a whole extra block when the image ends on a block boundary).
-    static std::vector<unsigned char> Expected(const std::vector<unsigned char>& image) {
-        std::vector<unsigned char> expected = image;
-        expected.resize((image.size() / 1024 + 1) * 1024, 0xFF);
-        return expected;
-    }
     static bool Holds(const CSimulatedDevice& device, const std::vector<unsigned char>& image) {
-        std::vector<unsigned char> expected = Expected(image);
-        return device.ReadMemory(1, 1600, expected.size()) == expected;
+        return DeviceHoldsImage(device, image);
     }
 
     // Read through the table's own lock: workers change it meanwhile.

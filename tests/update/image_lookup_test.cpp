@@ -6,7 +6,7 @@
 
 #include "platform/files/module_path.h"
 #include "platform/files/utf.h"
-#include "temp_dir.h"
+#include "tools/kit/temp_dir.h"
 
 namespace {
 

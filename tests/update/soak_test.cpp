@@ -44,7 +44,7 @@ protected:
                 device.UnplugAfterCommands(1 + static_cast<int>(random() % 12));
                 break;
             case 1:
-                device.FailReadBacks(1600 + random() % 3, 1);
+                device.FailReadBacks(kDatabasePlacement.FirstBlock() + random() % 3, 1);
                 break;
             case 2:
                 device.CorruptReadBacks(CSimulatedDevice::kAnyBlock,

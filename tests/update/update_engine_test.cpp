@@ -239,7 +239,8 @@ TEST_F(UpdateEngineTest, TheHiddenTestCommandReadsOneBlockFromTargetsOnly) {
     auto requests = m_backend.RequestsTo(3);
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].cdb[0], SCSIOP_INQUIRY);
-    EXPECT_EQ(requests[1].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, 0, 0x8003000 / 1024));
+    EXPECT_EQ(requests[1].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, kFirmwarePlacement.target,
+                                            kFirmwarePlacement.FirstBlock()));
     EXPECT_EQ(requests[1].lun, 0);
     auto disk = m_backend.RequestsTo(1);
     ASSERT_EQ(disk.size(), 1u);

@@ -16,9 +16,9 @@ constexpr int kLowestPos = 1;
 constexpr int kHighestPos = 80;
 }  // namespace
 
-std::vector<CScenarioStep> CloseDuringTransferScenario(CScenarioContext& context) {
+std::vector<CStep> CloseDuringTransferScenario(CScenarioContext& context) {
     CDeviceBench& bench = context.bench;
-    std::vector<CScenarioStep> steps{WaitForStartStep(context.bar)};
+    std::vector<CStep> steps{WaitForStartStep(context.bar)};
     steps.push_back({"plug a slow device into drive 0",
                      [&bench] { return bench.Plug(kSlowDrive, DeviceKind::kSlow) != nullptr; },
                      "its transfer running, the bar between 1 and 80 %",

@@ -1,7 +1,7 @@
 #include "tools/demo/device_bench.h"
 
 #include "device/drive_channel.h"
-#include "tools/demo/sample_image.h"
+#include "tools/kit/sample_image.h"
 
 namespace {
 // Commands a transfer spends per block: the write and its read-back.
@@ -18,7 +18,8 @@ std::shared_ptr<CSimulatedDevice> CDeviceBench::MakeDevice(DeviceKind kind) cons
         return CSimulatedDevice::OrdinaryDisk();
     }
     auto device = CSimulatedDevice::UpdateMode();
-    auto middleBlock = static_cast<std::uint32_t>(kDbFirstBlock + m_imageBlocks / 2);
+    auto middleBlock =
+        static_cast<std::uint32_t>(kDatabasePlacement.FirstBlock() + m_imageBlocks / 2);
     int blocksBeforePull = static_cast<int>(m_imageBlocks) * kPullPercent / 100;
     switch (kind) {
         case DeviceKind::kSlow:

@@ -8,9 +8,9 @@
 #include "tools/demo/device_bench.h"
 #include "tools/demo/image_folder.h"
 #include "tools/demo/result_shots.h"
-#include "tools/demo/sample_image.h"
 #include "tools/demo/scenario_checks.h"
 #include "tools/demo/scenarios.h"
+#include "tools/kit/sample_image.h"
 #include "update/status_texts.h"
 
 namespace {
@@ -23,11 +23,11 @@ constexpr int kDriveWithoutImage = 1;
 // Slow enough that both transfers certainly overlap, fast enough to keep the run short.
 constexpr std::chrono::milliseconds kOverlapCommandDelay{2};
 
-// What the steps share: the bar's mark taken at the last action, and the memory a complete
+// What the steps share: the bar's mark taken at the last action, and the image a complete
 // update leaves on a device.
 struct CRun {
     CScenarioContext& context;
-    std::vector<std::uint8_t> expected;
+    std::vector<std::uint8_t> image;
     std::size_t mark = 0;
 
     void TakeMark() { mark = context.bar.Mark(); }
@@ -35,10 +35,10 @@ struct CRun {
     bool BackToWaitConnect() const {
         return Seen(kTextWaitConnect) && VisibleBarPos() == 0 && UpdaterIdle();
     }
-    bool Holds(int drive) const { return DeviceHoldsImage(context.bench.Device(drive), expected); }
+    bool Holds(int drive) const { return DeviceHoldsImage(context.bench.Device(drive), image); }
 };
 
-void AddSingleUpdate(std::vector<CScenarioStep>& steps, const std::shared_ptr<CRun>& run) {
+void AddSingleUpdate(std::vector<CStep>& steps, const std::shared_ptr<CRun>& run) {
     steps.push_back({"plug a device in update mode into drive 2",
                      [run] {
                          run->context.shots.Save("wait-connect");
@@ -58,7 +58,7 @@ void AddSingleUpdate(std::vector<CScenarioStep>& steps, const std::shared_ptr<CR
                      [run] { return run->BackToWaitConnect(); }});
 }
 
-void AddPull(std::vector<CScenarioStep>& steps, const std::shared_ptr<CRun>& run) {
+void AddPull(std::vector<CStep>& steps, const std::shared_ptr<CRun>& run) {
     steps.push_back({"plug a device into drive 5 that is pulled out at 40 % of the image",
                      [run] {
                          run->TakeMark();
@@ -89,7 +89,7 @@ bool PlugOverlapping(CDeviceBench& bench, int drive) {
     return true;
 }
 
-void AddTwoAtOnce(std::vector<CScenarioStep>& steps, const std::shared_ptr<CRun>& run) {
+void AddTwoAtOnce(std::vector<CStep>& steps, const std::shared_ptr<CRun>& run) {
     steps.push_back({"plug devices into drives 3 and 4 at once",
                      [run] {
                          run->context.bench.Unplug(kPulledDrive);  // only the bench's record
@@ -121,7 +121,7 @@ void AddTwoAtOnce(std::vector<CScenarioStep>& steps, const std::shared_ptr<CRun>
                      [run] { return run->BackToWaitConnect(); }});
 }
 
-void AddMissingImage(std::vector<CScenarioStep>& steps, const std::shared_ptr<CRun>& run) {
+void AddMissingImage(std::vector<CStep>& steps, const std::shared_ptr<CRun>& run) {
     steps.push_back({"take the image away and plug a device into drive 1",
                      [run] {
                          run->TakeMark();
@@ -144,7 +144,7 @@ void AddMissingImage(std::vector<CScenarioStep>& steps, const std::shared_ptr<CR
                      [run] { return run->BackToWaitConnect(); }});
 }
 
-void AddPictureCheck(std::vector<CScenarioStep>& steps, const std::shared_ptr<CRun>& run) {
+void AddPictureCheck(std::vector<CStep>& steps, const std::shared_ptr<CRun>& run) {
     // Success twice, the connection error, the missing image, and the start.
     constexpr std::size_t kPictures = 5;
     steps.push_back({"look at the pictures taken",
@@ -158,9 +158,9 @@ void AddPictureCheck(std::vector<CScenarioStep>& steps, const std::shared_ptr<CR
 
 }  // namespace
 
-std::vector<CScenarioStep> FullScenario(CScenarioContext& context) {
-    auto run = std::make_shared<CRun>(CRun{context, ExpectedDbMemory(context.images.Image())});
-    std::vector<CScenarioStep> steps{WaitForStartStep(context.bar)};
+std::vector<CStep> FullScenario(CScenarioContext& context) {
+    auto run = std::make_shared<CRun>(CRun{context, context.images.Image()});
+    std::vector<CStep> steps{WaitForStartStep(context.bar)};
     AddSingleUpdate(steps, run);
     AddPull(steps, run);
     AddTwoAtOnce(steps, run);

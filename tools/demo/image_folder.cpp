@@ -1,33 +1,19 @@
 #include "tools/demo/image_folder.h"
 
-#include <unistd.h>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
 #include "platform/files/module_path.h"
 #include "platform/files/utf.h"
-#include "tools/demo/sample_image.h"
+#include "tools/kit/sample_image.h"
 #include "update/image_lookup.h"
 
 namespace {
 
 // The program name the updater is made to believe it runs as; only its folder matters.
 constexpr char kPretendedExecutable[] = "zelvane-demo";
-// The image moves here to be out of the updater's sight: the lookup skips folders and does not
-// descend into them.
-constexpr char kAsideFolder[] = "aside";
-
-std::filesystem::path BaseFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime != '\0' && ::access(runtime, W_OK) == 0) {
-        return runtime;
-    }
-    std::error_code error;
-    std::filesystem::path temp = std::filesystem::temp_directory_path(error);
-    return error ? std::filesystem::path("/tmp") : temp;
-}
+// The sample the demo writes when no image lies beside it.
+constexpr std::size_t kSampleImageBytes = 200 * 1024;
 
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
     std::ifstream in(path, std::ios::binary);
@@ -41,10 +27,19 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
 }  // namespace
 
 CDemoImageFolder::CDemoImageFolder() {
-    // The image beside the real executable must be looked for before the path is redirected.
-    if (LoadImage() && MakeFolder() && WriteImage()) {
-        platform::OverrideModuleFileName(FromUtf8((m_folder / kPretendedExecutable).string()));
+    if (!m_folder.Ready()) {
+        m_error = m_folder.Error();
+        return;
     }
+    // The image beside the real executable must be looked for before the path is redirected.
+    if (!LoadImage()) {
+        return;
+    }
+    if (!m_folder.WriteFile(m_imageName, m_image)) {
+        m_error = "cannot write the image into " + m_folder.Path().string();
+        return;
+    }
+    m_folder.PretendExecutableHere(kPretendedExecutable);
 }
 
 bool CDemoImageFolder::LoadImage() {
@@ -52,7 +47,7 @@ bool CDemoImageFolder::LoadImage() {
         FindLastMatchingFile(GetModuleDirectory() + WidenAscii(kImageFilePattern));
     if (beside.empty()) {
         m_imageName = kSampleImageName;
-        m_image = MakeSampleImage();
+        m_image = MakeSampleImage(kSampleImageBytes);
         return true;
     }
     std::filesystem::path path = ToUtf8(beside);
@@ -63,53 +58,4 @@ bool CDemoImageFolder::LoadImage() {
         return false;
     }
     return true;
-}
-
-bool CDemoImageFolder::MakeFolder() {
-    std::string pattern = (BaseFolder() / "zelvane-demo-XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (::mkdtemp(name.data()) == nullptr) {
-        m_error = "cannot make a folder like " + pattern;
-        return false;
-    }
-    m_folder = name.data();
-    return true;
-}
-
-bool CDemoImageFolder::WriteImage() {
-    std::ofstream out(m_folder / m_imageName, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(m_image.data()),
-              static_cast<std::streamsize>(m_image.size()));
-    out.close();
-    if (!out) {
-        m_error = "cannot write the image into " + m_folder.string();
-        return false;
-    }
-    return true;
-}
-
-bool CDemoImageFolder::TakeImageAway() {
-    std::error_code error;
-    std::filesystem::create_directories(m_folder / kAsideFolder, error);
-    std::filesystem::rename(m_folder / m_imageName, m_folder / kAsideFolder / m_imageName, error);
-    return !error;
-}
-
-bool CDemoImageFolder::PutImageBack() {
-    std::error_code error;
-    std::filesystem::rename(m_folder / kAsideFolder / m_imageName, m_folder / m_imageName, error);
-    return !error;
-}
-
-bool CDemoImageFolder::ImagePresent() const {
-    std::error_code error;
-    return std::filesystem::is_regular_file(m_folder / m_imageName, error);
-}
-
-void CDemoImageFolder::Remove() {
-    if (!m_folder.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
 }

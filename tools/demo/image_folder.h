@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/kit/temp_dir.h"
+
 class CDemoImageFolder {
 public:
     // Makes a fresh folder (under $XDG_RUNTIME_DIR, else the temporary folder), puts the image in
@@ -19,7 +21,7 @@ public:
     bool Ready() const { return m_error.empty(); }
     const std::string& Error() const { return m_error; }
 
-    const std::filesystem::path& Folder() const { return m_folder; }
+    const std::filesystem::path& Folder() const { return m_folder.Path(); }
     const std::string& ImageName() const { return m_imageName; }
     // The image's contents as they were put in the folder.
     const std::vector<std::uint8_t>& Image() const { return m_image; }
@@ -27,20 +29,18 @@ public:
     bool CopiedFromBesideExecutable() const { return m_copied; }
 
     // Moves the image out of the updater's sight and back. Both return false on a file error.
-    bool TakeImageAway();
-    bool PutImageBack();
-    bool ImagePresent() const;
+    bool TakeImageAway() { return m_folder.MoveAside(m_imageName); }
+    bool PutImageBack() { return m_folder.MoveBack(m_imageName); }
+    bool ImagePresent() const { return m_folder.Holds(m_imageName); }
 
     // Removes the folder with everything in it. The executable path stays pointed into it, so
     // that workers that look for the image afterwards find none rather than the real one.
-    void Remove();
+    void Remove() { m_folder.Remove(); }
 
 private:
-    bool MakeFolder();
     bool LoadImage();
-    bool WriteImage();
 
-    std::filesystem::path m_folder;
+    CTempDir m_folder{"zelvane-demo"};
     std::string m_imageName;
     std::vector<std::uint8_t> m_image;
     bool m_copied = false;

@@ -25,11 +25,11 @@
 #include "tools/demo/device_bench.h"
 #include "tools/demo/image_folder.h"
 #include "tools/demo/result_shots.h"
-#include "tools/demo/sample_image.h"
 #include "tools/demo/scenario_checks.h"
 #include "tools/demo/scenarios.h"
 #include "tools/demo/termination_signals.h"
 #include "tools/demo/window_shots.h"
+#include "tools/kit/sample_image.h"
 #include "ui/text_progress_ctrl.h"
 #include "update/update_worker.h"
 
@@ -118,7 +118,7 @@ const char* ScenarioName(DemoScenario scenario) {
     }
 }
 
-std::vector<CScenarioStep> ScenarioSteps(DemoScenario scenario, CScenarioContext& context) {
+std::vector<CStep> ScenarioSteps(DemoScenario scenario, CScenarioContext& context) {
     switch (scenario) {
         case DemoScenario::kCloseDuringTransfer:
             return CloseDuringTransferScenario(context);
@@ -131,7 +131,7 @@ std::vector<CScenarioStep> ScenarioSteps(DemoScenario scenario, CScenarioContext
 
 // After the window closed during the transfer: passes only when the slow device still lacks
 // part of the image, so that the process really ends in the middle of a transfer.
-int CloseOutcome(const CScenarioRunner& runner, const CDeviceBench& bench) {
+int CloseOutcome(const CStepRunner& runner, const CDeviceBench& bench) {
     std::size_t verified = bench.State(0).blocksVerified;
     bool midTransfer = verified < bench.ImageBlocks();
     if (runner.ExitCode() != 0 || !midTransfer) {
@@ -147,12 +147,11 @@ int CloseOutcome(const CScenarioRunner& runner, const CDeviceBench& bench) {
     return EXIT_SUCCESS;
 }
 
-int ScenarioOutcome(DemoScenario scenario, const CScenarioRunner& runner,
-                    const CDeviceBench& bench) {
+int ScenarioOutcome(DemoScenario scenario, const CStepRunner& runner, const CDeviceBench& bench) {
     if (scenario == DemoScenario::kCloseDuringTransfer) {
         return CloseOutcome(runner, bench);
     }
-    if (!runner.Finished()) {
+    if (!runner.Ended()) {
         std::printf("scenario %s FAILED: the window was closed before every step was seen\n",
                     ScenarioName(scenario));
     }
@@ -182,7 +181,7 @@ int RunScenario(DemoScenario scenario, const CDemoOptions& options, bool headles
         ShowBenchWhenMainWindowRuns(poll, benchWindow, bench, images);
     }
     CScenarioContext context{bench, images, *history, shots, [&] { return benchWindow.data(); }};
-    CScenarioRunner runner(ScenarioName(scenario), ScenarioSteps(scenario, context), stdout);
+    CStepRunner runner(ScenarioName(scenario), ScenarioSteps(scenario, context), stdout);
     runner.Start([scenario](int) {
         if (scenario != DemoScenario::kCloseDuringTransfer && theApp.m_pMainWnd != nullptr) {
             theApp.m_pMainWnd->EndDialog(IDOK);
@@ -217,7 +216,7 @@ int main(int argc, char** argv) {
     }
     PrepareApplication();
     EndDialogOnTerminationSignals();
-    CDeviceBench bench(backend, ImageBlockCount(images.Image()));
+    CDeviceBench bench(backend, ImageBlockCount(images.Image().size()));
     DemoScenario scenario = options->scenario;
     if (scenario == DemoScenario::kNone && headless) {
         scenario = DemoScenario::kFull;

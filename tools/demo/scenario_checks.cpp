@@ -3,8 +3,8 @@
 #include <QWidget>
 
 #include "tools/demo/bar_history.h"
-#include "tools/demo/sample_image.h"
 #include "tools/demo/window_shots.h"
+#include "tools/kit/sample_image.h"
 #include "ui/text_progress_ctrl.h"
 #include "update/status_texts.h"
 #include "update/update_worker.h"
@@ -23,12 +23,11 @@ int VisibleBarPos() {
 }
 
 bool DeviceHoldsImage(const std::shared_ptr<CSimulatedDevice>& device,
-                      const std::vector<std::uint8_t>& expected) {
-    return device != nullptr &&
-           device->ReadMemory(kDbTarget, kDbFirstBlock, expected.size()) == expected;
+                      const std::vector<std::uint8_t>& image) {
+    return device != nullptr && DeviceHoldsImage(*device, image);
 }
 
-CScenarioStep WaitForStartStep(const CBarHistory& bar) {
+CStep WaitForStartStep(const CBarHistory& bar) {
     return {"start the updater", {}, "the main window showing \"Wait Connect..\"", [&bar] {
                 return MainWindowShown() && bar.TextSeenSince(0, kTextWaitConnect);
             }};

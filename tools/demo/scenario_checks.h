@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sim/simulated_device.h"
-#include "tools/demo/scenario_runner.h"
+#include "tools/kit/step_runner.h"
 
 class CBarHistory;
 
@@ -19,9 +19,9 @@ bool UpdaterIdle();
 // The visible bar's position now.
 int VisibleBarPos();
 
-// Whether `device` holds `expected` from the database's first block on.
+// Whether `device` is there and holds `image` where the database goes.
 bool DeviceHoldsImage(const std::shared_ptr<CSimulatedDevice>& device,
-                      const std::vector<std::uint8_t>& expected);
+                      const std::vector<std::uint8_t>& image);
 
 // The first step of every scenario: the main window up, its bar showing "Wait Connect..".
-CScenarioStep WaitForStartStep(const CBarHistory& bar);
+CStep WaitForStartStep(const CBarHistory& bar);

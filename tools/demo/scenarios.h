@@ -1,11 +1,11 @@
 #pragma once
-// The scripted scenarios: steps for CScenarioRunner, working on the demo's drives and image
+// The scripted scenarios: steps for CStepRunner, working on the demo's drives and image
 // folder while the main dialog runs.
 
 #include <functional>
 #include <vector>
 
-#include "tools/demo/scenario_runner.h"
+#include "tools/kit/step_runner.h"
 
 class CDeviceBench;
 class CDemoImageFolder;
@@ -24,11 +24,11 @@ struct CScenarioContext {
 
 // One device updated and unplugged, a pull during a transfer, two devices at once, a missing
 // image; every result checked on the visible bar and, where it is written, in device memory.
-std::vector<CScenarioStep> FullScenario(CScenarioContext& context);
+std::vector<CStep> FullScenario(CScenarioContext& context);
 
 // A slow device's transfer, and the main window closed through its close box while it runs.
-std::vector<CScenarioStep> CloseDuringTransferScenario(CScenarioContext& context);
+std::vector<CStep> CloseDuringTransferScenario(CScenarioContext& context);
 
 // A few devices at work: saves the bench window and the main window during a transfer as
 // demo-bench.png and demo-main-transfer.png in the pictures folder.
-std::vector<CScenarioStep> ShowcaseScenario(CScenarioContext& context);
+std::vector<CStep> ShowcaseScenario(CScenarioContext& context);

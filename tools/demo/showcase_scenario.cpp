@@ -8,10 +8,10 @@
 #include "tools/demo/device_bench.h"
 #include "tools/demo/image_folder.h"
 #include "tools/demo/result_shots.h"
-#include "tools/demo/sample_image.h"
 #include "tools/demo/scenario_checks.h"
 #include "tools/demo/scenarios.h"
 #include "tools/demo/window_shots.h"
+#include "tools/kit/sample_image.h"
 
 namespace {
 constexpr int kSlowDrive = 0;
@@ -30,11 +30,10 @@ bool SavePictures(CScenarioContext& context) {
 }
 }  // namespace
 
-std::vector<CScenarioStep> ShowcaseScenario(CScenarioContext& context) {
+std::vector<CStep> ShowcaseScenario(CScenarioContext& context) {
     CDeviceBench& bench = context.bench;
-    auto expected =
-        std::make_shared<std::vector<std::uint8_t>>(ExpectedDbMemory(context.images.Image()));
-    std::vector<CScenarioStep> steps{WaitForStartStep(context.bar)};
+    auto image = std::make_shared<std::vector<std::uint8_t>>(context.images.Image());
+    std::vector<CStep> steps{WaitForStartStep(context.bar)};
     // Alone first, so that it takes slot 0, the one the main window shows.
     steps.push_back({"plug a slow device into drive 0",
                      [&bench] { return bench.Plug(kSlowDrive, DeviceKind::kSlow) != nullptr; },
@@ -46,9 +45,9 @@ std::vector<CScenarioStep> ShowcaseScenario(CScenarioContext& context) {
                                 bench.Plug(kOtherDiskDrive, DeviceKind::kOrdinaryDisk);
                      },
                      "drive 1 updated, the visible bar about half full",
-                     [&bench, expected] {
+                     [&bench, image] {
                          int pos = VisibleBarPos();
-                         return DeviceHoldsImage(bench.Device(kQuickDrive), *expected) &&
+                         return DeviceHoldsImage(bench.Device(kQuickDrive), *image) &&
                                 pos >= kPictureFromPos && pos <= kPictureToPos;
                      }});
     steps.push_back({"save pictures of both windows", [&context] { return SavePictures(context); },
