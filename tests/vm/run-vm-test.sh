@@ -31,8 +31,6 @@ BOOT_TIMEOUT=${ZELVANE_VM_BOOT_TIMEOUT:-120}
 KERNEL_PACKAGE=${ZELVANE_VM_KERNEL_PACKAGE:-linux-image-amd64}
 HERE=$(cd "$(dirname "$0")" && pwd)
 STATUS_TEXTS=$HERE/../../update/status_texts.h
-# Where the database starts on the device, in blocks; only the fault positions need it.
-DB_FIRST_BLOCK=1600
 work= gadget= zelvane= probe=
 scenarios='program_runs measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only'
 while [ $# -gt 0 ]; do
@@ -236,12 +234,13 @@ build_initramfs() {
     copy_with_libraries "$zelvane" /zelvane/zelvane
     copy_qt_runtime
     block_bytes=$("$probe" --block-bytes)
+    db_first_block=$("$probe" --db-first-block)
     cat > "$stage/etc/vm-test.conf" << CONF
 GADGET=/tools/zelvane-usb-device
 PROBE=/tools/zelvane-vm-probe
 ZELVANE=/zelvane/zelvane
 BLOCK_BYTES=$block_bytes
-DB_FIRST_BLOCK=$DB_FIRST_BLOCK
+DB_FIRST_BLOCK=$db_first_block
 GONE_LIMIT_MS=1000
 SCENARIOS='$scenarios'
 CONF

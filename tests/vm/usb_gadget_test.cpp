@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/cdb.h"
+#include "device/device_protocol.h"
 #include "sim/usb_gadget/bulk_only_wrappers.h"
 #include "sim/usb_gadget/gadget_options.h"
 #include "sim/usb_gadget/mass_storage_target.h"
@@ -38,27 +39,28 @@ std::uint32_t LittleEndian32At(const std::vector<std::uint8_t>& bytes, std::size
            std::uint32_t{bytes[at + 2]} << 16 | std::uint32_t{bytes[at + 3]} << 24;
 }
 
-std::vector<std::uint8_t> BlockCdb(std::uint8_t opcode, std::uint32_t block) {
-    Cdb12 cdb = MakeBlockCdb(opcode, 1, block);
+// A command for the database's first block.
+std::vector<std::uint8_t> DbBlockCdb(std::uint8_t opcode) {
+    Cdb12 cdb = MakeBlockCdb(opcode, kDatabasePlacement.target, kDatabasePlacement.FirstBlock());
     return {cdb.begin(), cdb.end()};
 }
 
-const std::vector<std::uint8_t> kWriteBlock1600 = BlockCdb(SCSIOP_WRITE_BLOCK, 1600);
-const std::vector<std::uint8_t> kReadBlock1600 = BlockCdb(SCSIOP_READ_BLOCK, 1600);
+const std::vector<std::uint8_t> kWriteDbBlock = DbBlockCdb(SCSIOP_WRITE_BLOCK);
+const std::vector<std::uint8_t> kReadDbBlock = DbBlockCdb(SCSIOP_READ_BLOCK);
 // A vendor command shaped like the two the firmware knows, with an opcode it does not.
-const std::vector<std::uint8_t> kUnknownVendorCommand = BlockCdb(0xC9, 1600);
+const std::vector<std::uint8_t> kUnknownVendorCommand = DbBlockCdb(0xC9);
 const std::vector<std::uint8_t> kRequestSense = {0x03, 0, 0, 0, 18, 0};
 }  // namespace
 
 TEST(BulkOnlyWrappers, ParsesACommandBlockWrapper) {
-    auto raw = RawCbw(0x12345678, 1024, true, kReadBlock1600);
+    auto raw = RawCbw(0x12345678, kDeviceBlockBytes, true, kReadDbBlock);
     auto cbw = ParseCommandBlockWrapper(raw.data(), raw.size());
     ASSERT_TRUE(cbw);
     EXPECT_EQ(cbw->tag, 0x12345678u);
-    EXPECT_EQ(cbw->dataLength, 1024u);
+    EXPECT_EQ(cbw->dataLength, kDeviceBlockBytes);
     EXPECT_TRUE(cbw->dataIn);
-    ASSERT_EQ(std::size_t{cbw->cdbLength}, kReadBlock1600.size());
-    EXPECT_TRUE(std::equal(kReadBlock1600.begin(), kReadBlock1600.end(), cbw->cdb.begin()));
+    ASSERT_EQ(std::size_t{cbw->cdbLength}, kReadDbBlock.size());
+    EXPECT_TRUE(std::equal(kReadDbBlock.begin(), kReadDbBlock.end(), cbw->cdb.begin()));
 }
 
 TEST(BulkOnlyWrappers, RejectsWhatIsNoCommandBlockWrapper) {
@@ -106,25 +108,25 @@ TEST(UsbDescriptors, DescribeOneBulkOnlyMassStorageInterfacePerSpeed) {
 TEST(MassStorageTarget, WritesAndReadsBlocksThroughTheModel) {
     auto device = CSimulatedDevice::UpdateMode();
     CMassStorageTarget target(device);
-    std::vector<std::uint8_t> block(1024);
+    std::vector<std::uint8_t> block(kDeviceBlockBytes);
     for (std::size_t i = 0; i < block.size(); ++i) {
         block[i] = static_cast<std::uint8_t>(i * 7);
     }
-    EXPECT_EQ(target.Execute(Cbw(1024, false, kWriteBlock1600), block.data()).status,
+    EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, false, kWriteDbBlock), block.data()).status,
               CswStatus::Passed);
-    std::vector<std::uint8_t> readBack(1024);
-    EXPECT_EQ(target.Execute(Cbw(1024, true, kReadBlock1600), readBack.data()).status,
+    std::vector<std::uint8_t> readBack(kDeviceBlockBytes);
+    EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), readBack.data()).status,
               CswStatus::Passed);
     EXPECT_EQ(readBack, block);
-    EXPECT_EQ(device->ReadMemory(1, 1600, 1024), block);
+    EXPECT_EQ(device->ReadMemory(kDatabasePlacement.target, kDatabasePlacement.FirstBlock(), kDeviceBlockBytes), block);
     EXPECT_EQ(device->BlocksVerified(), 1u);
     EXPECT_TRUE(target.FirstWriteTime());
 }
 
 TEST(MassStorageTarget, KeepsTheSenseOfARejectedCommandForRequestSense) {
     CMassStorageTarget target(CSimulatedDevice::UpdateMode());
-    std::vector<std::uint8_t> data(1024);
-    EXPECT_EQ(target.Execute(Cbw(1024, true, kUnknownVendorCommand), data.data()).status,
+    std::vector<std::uint8_t> data(kDeviceBlockBytes);
+    EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, true, kUnknownVendorCommand), data.data()).status,
               CswStatus::Failed);
     std::vector<std::uint8_t> sense(18);
     EXPECT_EQ(target.Execute(Cbw(18, true, kRequestSense), sense.data()).status, CswStatus::Passed);
@@ -159,13 +161,13 @@ TEST(MassStorageTarget, AnswersTheDiskProbeWithoutTheModel) {
 
 TEST(MassStorageTarget, AFailingReadBackIsAPhaseError) {
     auto device = CSimulatedDevice::UpdateMode();
-    device->FailReadBacks(1600, 1);
+    device->FailReadBacks(kDatabasePlacement.FirstBlock(), 1);
     CMassStorageTarget target(device);
-    std::vector<std::uint8_t> data(1024);
-    EXPECT_EQ(target.Execute(Cbw(1024, true, kReadBlock1600), data.data()).status,
+    std::vector<std::uint8_t> data(kDeviceBlockBytes);
+    EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), data.data()).status,
               CswStatus::PhaseError);
     EXPECT_EQ(target.FailedCallCount(), 1u);
-    EXPECT_EQ(target.Execute(Cbw(1024, true, kReadBlock1600), data.data()).status,
+    EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), data.data()).status,
               CswStatus::Passed);
 }
 
@@ -173,10 +175,10 @@ TEST(MassStorageTarget, PullsOnceAfterTheArmedNumberOfCommands) {
     auto device = CSimulatedDevice::UpdateMode();
     device->UnplugAfterCommands(2);
     CMassStorageTarget target(device);
-    std::vector<std::uint8_t> data(1024);
-    EXPECT_FALSE(target.Execute(Cbw(1024, false, kWriteBlock1600), data.data()).pullAfterStatus);
-    EXPECT_TRUE(target.Execute(Cbw(1024, true, kReadBlock1600), data.data()).pullAfterStatus);
-    EXPECT_FALSE(target.Execute(Cbw(1024, true, kReadBlock1600), data.data()).pullAfterStatus);
+    std::vector<std::uint8_t> data(kDeviceBlockBytes);
+    EXPECT_FALSE(target.Execute(Cbw(kDeviceBlockBytes, false, kWriteDbBlock), data.data()).pullAfterStatus);
+    EXPECT_TRUE(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), data.data()).pullAfterStatus);
+    EXPECT_FALSE(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), data.data()).pullAfterStatus);
 }
 
 TEST(GadgetOptions, ParsesTheFaultsAndTheReport) {
@@ -203,7 +205,7 @@ TEST(GadgetOptions, ParsesTheFaultsAndTheReport) {
     EXPECT_EQ(options->pullAfterCommands, 120);
     EXPECT_EQ(options->replugAfter.count(), -1);
     EXPECT_EQ(options->dumpBytes, 4096u);
-    EXPECT_EQ(options->dumpBlock, 1600u);
+    EXPECT_EQ(options->dumpBlock, kDatabasePlacement.FirstBlock());
 }
 
 TEST(GadgetOptions, RefusesIncompleteOrMalformedCommandLines) {

@@ -9,6 +9,8 @@
 //                     check that a rejected command brings its sense data
 //   zelvane-vm-probe --block-bytes
 //                     print the device's block size, for the harness that prepares the images
+//   zelvane-vm-probe --db-first-block
+//                     print the database's first device block, where the harness puts faults
 //
 // Exit status: 0 as expected, 1 not, 2 a malformed command line.
 
@@ -16,7 +18,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "device/drive_channel.h"
+#include "device/device_protocol.h"
 #include "probe_bench.h"
 #include "probe_sense.h"
 
@@ -50,10 +52,14 @@ int main(int argc, char** argv) {
         return RunSenseCheck(argv);
     }
     if (argc == 2 && command == "--block-bytes") {
-        std::printf("%u\n", CDriveChannel().BlockSize());
+        std::printf("%u\n", kDeviceBlockBytes);
         return 0;
     }
-    std::fprintf(stderr, "usage: %s --bench DRIVE BLOCKS ROUNDS | --sense DRIVE | --block-bytes\n",
+    if (argc == 2 && command == "--db-first-block") {
+        std::printf("%u\n", kDatabasePlacement.FirstBlock());
+        return 0;
+    }
+    std::fprintf(stderr, "usage: %s --bench DRIVE BLOCKS ROUNDS | --sense DRIVE | --block-bytes | --db-first-block\n",
                  argv[0]);
     return 2;
 }
