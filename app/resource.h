@@ -16,8 +16,8 @@ inline constexpr int IDC_PROGRESS2 = 1002;
 inline constexpr int IDC_PROGRESS3 = 1003;
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
 
-const DialogTemplate& AboutBoxTemplate();
-const DialogTemplate& MainDialogTemplate();
+const CDialogTemplate& AboutBoxTemplate();
+const CDialogTemplate& MainDialogTemplate();
 
 // The string with resource id `id`, or the empty string.
 std::u16string LoadResourceString(int id);

@@ -5,8 +5,8 @@ constexpr int kDialogFontPoints = 8;
 using Kind = DialogItemKind;
 }  // namespace
 
-const DialogTemplate& AboutBoxTemplate() {
-    static const DialogTemplate about{
+const CDialogTemplate& AboutBoxTemplate() {
+    static const CDialogTemplate about{
         IDD_ABOUTBOX,
         u"About Zelvane",
         235,
@@ -21,9 +21,9 @@ const DialogTemplate& AboutBoxTemplate() {
     return about;
 }
 
-const DialogTemplate& MainDialogTemplate() {
+const CDialogTemplate& MainDialogTemplate() {
     // Only the bar 1001 is ever seen; the buttons and the other two bars stay hidden.
-    static const DialogTemplate main{
+    static const CDialogTemplate main{
         IDD_ZELVANE_DIALOG,
         u"Quil VoiceUpdater V1.0",  // replaced by the title at initialisation
         320,

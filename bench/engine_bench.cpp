@@ -134,7 +134,7 @@ void BM_ParallelDevices(benchmark::State& state) {
     const int devices = static_cast<int>(state.range(0));
     CSimDriveBackend backend;
     backend.SetLogging(false);
-    platform::SetSleepDivisor(100);  // scan pauses are not what is measured here
+    SetSleepDivisor(100);  // scan pauses are not what is measured here
     CRunningMonitor monitor(&backend);
     for (auto _ : state) {
         std::vector<std::shared_ptr<CSimulatedDevice>> plugged;
@@ -162,7 +162,7 @@ void BM_ParallelDevices(benchmark::State& state) {
         }
         WaitUntil(AllSlotsFree, std::chrono::seconds(10));
     }
-    platform::SetSleepDivisor(1);
+    SetSleepDivisor(1);
 }
 
 BENCHMARK(BM_DetectionLatency)->Iterations(1)->Unit(benchmark::kSecond);

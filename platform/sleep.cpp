@@ -4,12 +4,11 @@
 #include <chrono>
 #include <thread>
 
-namespace platform {
 namespace {
 std::atomic<unsigned> g_sleepDivisor{1};
 }
 
-void Sleep(unsigned milliseconds) {
+void SleepFor(unsigned milliseconds) {
     if (milliseconds == 0) {
         return;
     }
@@ -24,5 +23,3 @@ void SetSleepDivisor(unsigned divisor) {
 unsigned SleepDivisor() {
     return g_sleepDivisor.load(std::memory_order_relaxed);
 }
-
-}  // namespace platform

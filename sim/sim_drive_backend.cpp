@@ -42,7 +42,7 @@ HANDLE CSimDriveBackend::Open(int driveNumber) {
     if (!ValidDrive(driveNumber) || !m_drives[driveNumber].device) {
         if (m_logging) {
             m_log.push_back(
-                Event(CSimLogEntry::Kind::OpenFailed, driveNumber, INVALID_HANDLE_VALUE));
+                Event(CSimLogEntry::Kind::kOpenFailed, driveNumber, INVALID_HANDLE_VALUE));
         }
         return INVALID_HANDLE_VALUE;
     }
@@ -52,7 +52,7 @@ HANDLE CSimDriveBackend::Open(int driveNumber) {
     drive.maxOpenHandles = std::max(drive.maxOpenHandles, ++drive.openHandles);
     auto handle = reinterpret_cast<HANDLE>(id);
     if (m_logging) {
-        m_log.push_back(Event(CSimLogEntry::Kind::Open, driveNumber, handle));
+        m_log.push_back(Event(CSimLogEntry::Kind::kOpen, driveNumber, handle));
     }
     return handle;
 }
@@ -63,7 +63,7 @@ bool CSimDriveBackend::Send(HANDLE handle, void* request, std::uint32_t size) {
         return false;
     }
     SCSI_PASS_THROUGH_DIRECT& header = block.header;
-    CSimLogEntry entry = Event(CSimLogEntry::Kind::Request, -1, handle);
+    CSimLogEntry entry = Event(CSimLogEntry::Kind::kRequest, -1, handle);
     std::copy_n(header.Cdb, entry.cdb.size(), entry.cdb.begin());
     entry.dataIn = header.DataIn;
     entry.length = header.DataTransferLength;
@@ -99,7 +99,7 @@ void CSimDriveBackend::Close(HANDLE handle) {
     --m_drives[drive].openHandles;
     m_handles.erase(found);
     if (m_logging) {
-        m_log.push_back(Event(CSimLogEntry::Kind::Close, drive, handle));
+        m_log.push_back(Event(CSimLogEntry::Kind::kClose, drive, handle));
     }
 }
 
@@ -145,7 +145,7 @@ std::vector<CSimLogEntry> CSimDriveBackend::RequestsTo(int drive) const {
     std::lock_guard lock(m_mutex);
     std::vector<CSimLogEntry> requests;
     for (const CSimLogEntry& entry : m_log) {
-        if (entry.kind == CSimLogEntry::Kind::Request && entry.drive == drive) {
+        if (entry.kind == CSimLogEntry::Kind::kRequest && entry.drive == drive) {
             requests.push_back(entry);
         }
     }

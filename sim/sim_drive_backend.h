@@ -18,7 +18,7 @@
 #include "sim/simulated_device.h"
 
 struct CSimLogEntry {
-    enum class Kind { Open, OpenFailed, Request, Close };
+    enum class Kind { kOpen, kOpenFailed, kRequest, kClose };
     Kind kind;
     int drive;
     HANDLE handle;

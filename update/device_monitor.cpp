@@ -92,7 +92,7 @@ void RunDeviceMonitor(const std::atomic<bool>& stop) {
     SetUpVisibleBar();
     while (!stop) {
         ScanOnce(probe, stop);
-        platform::Sleep(kScanPauseMs);
+        SleepFor(kScanPauseMs);
     }
 }
 

@@ -72,7 +72,7 @@ int SendAndVerify(CDriveChannel& channel, const std::uint8_t* data, std::uint8_t
     return readBack;
 }
 
-int Transfer(platform::CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& placement,
+int Transfer(CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& placement,
              int slot) {
     std::uint8_t data[kBlockBytes];
     std::uint8_t verify[kBlockBytes];
@@ -114,7 +114,7 @@ int DownloadImage(std::u16string path, CDriveChannel* channel, int kind, int slo
     if (!PlacementOf(kind, placement)) {
         return DL_TARGET_ERROR;
     }
-    platform::CBinaryFile file;
+    CBinaryFile file;
     if (!file.Open(path)) {
         return DL_FILE_OPEN_ERROR;
     }

@@ -1,15 +1,15 @@
 #include "update/image_lookup.h"
 
 #include "platform/files/file_find.h"
-#include "platform/files/module_path.h"
+#include "platform/files/executable_path.h"
 
 std::u16string GetModuleDirectory() {
-    return platform::DriveAndDirectory(platform::GetModuleFileName());
+    return DriveAndDirectory(GetExecutablePath());
 }
 
 std::u16string FindLastMatchingFile(std::u16string pattern) {
     std::u16string result;
-    platform::CFileFind finder;
+    CFileFind finder;
     if (finder.FindFile(pattern)) {
         bool more;
         do {

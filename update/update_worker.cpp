@@ -90,7 +90,7 @@ private:
                 break;
         }
         m_bar.SetWindowText(kTextFileOpenError);
-        platform::Sleep(kRetryPauseMs);
+        SleepFor(kRetryPauseMs);
         // Without this look a device pulled meanwhile would keep its slot for as long as the
         // file stays unreadable. The fresh handle is the one the next attempt writes through.
         return m_channel.Reopen() == 1 ? WK_WRITE_DB : WK_FINISH;
@@ -99,7 +99,7 @@ private:
     WorkerState WaitForRemoval() {
         // Presence means only that the drive still opens; each open replaces the last handle.
         while (m_channel.Reopen() == 1) {
-            platform::Sleep(kProbePauseMs);
+            SleepFor(kProbePauseMs);
         }
         return WK_FINISH;
     }

@@ -11,8 +11,6 @@
 #include "platform/files/file_find.h"
 #include "platform/files/utf.h"
 
-namespace platform {
-
 bool CBinaryFile::Open(const std::u16string& path) {
     Close();
     if (path.empty() || path.size() >= kMaxPathChars) {
@@ -85,5 +83,3 @@ void CBinaryFile::Close() {
         m_fd = -1;
     }
 }
-
-}  // namespace platform

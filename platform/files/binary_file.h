@@ -8,8 +8,6 @@
 #include <optional>
 #include <string>
 
-namespace platform {
-
 class CBinaryFile {
 public:
     CBinaryFile() = default;
@@ -40,5 +38,3 @@ private:
     std::uint32_t m_buffered = 0;  // bytes in m_buffer
     std::uint32_t m_consumed = 0;  // of those, already handed out
 };
-
-}  // namespace platform

@@ -10,7 +10,6 @@
 
 #include "platform/files/utf.h"
 
-namespace platform {
 namespace {
 
 char16_t FoldCase(char16_t c) {
@@ -123,5 +122,3 @@ void CFileFind::Close() {
     m_next = 0;
     m_current = nullptr;
 }
-
-}  // namespace platform

@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-namespace platform {
-
 // Patterns and paths of this many UTF-16 characters or more are refused, as Windows does.
 inline constexpr std::size_t kMaxPathChars = 260;
 
@@ -47,5 +45,3 @@ private:
 bool MatchesWildcard(const std::u16string& pattern, const std::u16string& name);
 // Compares two names as NTFS orders them: case-insensitively, code unit by code unit.
 bool NtfsNameLess(const std::u16string& a, const std::u16string& b);
-
-}  // namespace platform

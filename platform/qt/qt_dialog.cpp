@@ -10,7 +10,7 @@ struct CDialog::CWindowState {
     std::unique_ptr<CQtDialogWidget> widget;
 };
 
-CDialog::CDialog(const DialogTemplate& dialogTemplate, CDialog* parent)
+CDialog::CDialog(const CDialogTemplate& dialogTemplate, CDialog* parent)
     : m_template(dialogTemplate), m_parent(parent), m_window(std::make_unique<CWindowState>()) {}
 
 CDialog::~CDialog() = default;

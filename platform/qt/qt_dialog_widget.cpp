@@ -18,7 +18,7 @@ QString ToQString(const std::u16string& text) {
 }
 }  // namespace
 
-CQtDialogWidget::CQtDialogWidget(CDialog& owner, const DialogTemplate& dialogTemplate,
+CQtDialogWidget::CQtDialogWidget(CDialog& owner, const CDialogTemplate& dialogTemplate,
                                  QWidget* parent)
     : QDialog(parent), m_owner(owner) {
     QFont font = QApplication::font();
@@ -32,7 +32,7 @@ CQtDialogWidget::CQtDialogWidget(CDialog& owner, const DialogTemplate& dialogTem
 
     setWindowTitle(ToQString(dialogTemplate.caption));
     setFixedSize(ToPixels(0, 0, dialogTemplate.cx, dialogTemplate.cy).size());
-    for (const DialogItem& item : dialogTemplate.items) {
+    for (const CDialogItem& item : dialogTemplate.items) {
         CreateItem(item);
     }
 }
@@ -49,7 +49,7 @@ QRect CQtDialogWidget::ToPixels(int x, int y, int cx, int cy) const {
                  MulDiv(cy, m_baseY, 8));
 }
 
-void CQtDialogWidget::CreateItem(const DialogItem& item) {
+void CQtDialogWidget::CreateItem(const CDialogItem& item) {
     QWidget* widget = nullptr;
     QWidget* control = nullptr;
     switch (item.kind) {
@@ -88,7 +88,7 @@ void CQtDialogWidget::CreateItem(const DialogItem& item) {
     }
 }
 
-QWidget* CQtDialogWidget::CreateProgress(const DialogItem& item) {
+QWidget* CQtDialogWidget::CreateProgress(const CDialogItem& item) {
     // The border is the window's frame, outside its client area: the control is the inside.
     auto* frame = new QFrame(this);
     if (item.border) {
@@ -139,7 +139,7 @@ void CQtDialogWidget::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     QMenu menu(this);
-    for (const CSystemMenu::Entry& entry : m_menu.entries) {
+    for (const CSystemMenu::CEntry& entry : m_menu.entries) {
         if (entry.flags & MF_SEPARATOR) {
             menu.addSeparator();
             continue;

@@ -9,7 +9,7 @@
 
 class CQtDialogWidget : public QDialog {
 public:
-    CQtDialogWidget(CDialog& owner, const DialogTemplate& dialogTemplate, QWidget* parent);
+    CQtDialogWidget(CDialog& owner, const CDialogTemplate& dialogTemplate, QWidget* parent);
 
     // The widget standing for control `id` (for a bordered control, the area inside the border).
     QWidget* Control(int id) const;
@@ -26,8 +26,8 @@ private:
     // Pixels for dialog units, from the dialog font's average character size as Windows
     // measures it.
     QRect ToPixels(int x, int y, int cx, int cy) const;
-    void CreateItem(const DialogItem& item);
-    QWidget* CreateProgress(const DialogItem& item);
+    void CreateItem(const CDialogItem& item);
+    QWidget* CreateProgress(const CDialogItem& item);
 
     CDialog& m_owner;
     int m_baseX;

@@ -51,7 +51,7 @@ private:
 
 // A message sent from another thread: the sender waits until the owner thread completes it, or
 // until the window dies, which completes it with 0.
-struct CQtWindow::PendingMessage {
+struct CQtWindow::CPendingMessage {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
@@ -123,7 +123,7 @@ RECT CQtWindow::ClientRect() const {
 
 void CQtWindow::Invalidate(BOOL /*erase: every paint of a widget starts with an erase*/) {
     if (!OnOwnerThread()) {
-        Enqueue(QueuedRequest{Request::kUpdate, nullptr});
+        Enqueue(CQueuedRequest{Request::kUpdate, nullptr});
     } else if (IsAlive()) {
         m_widget->update();
     }
@@ -135,7 +135,7 @@ void CQtWindow::Redraw(UINT flags) {
             Invalidate(flags & RDW_ERASE);
         }
     } else if (!OnOwnerThread()) {
-        Enqueue(QueuedRequest{Request::kRepaint, nullptr});
+        Enqueue(CQueuedRequest{Request::kRepaint, nullptr});
     } else if (IsAlive()) {
         m_widget->repaint();
     }
@@ -145,17 +145,17 @@ LRESULT CQtWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) {
     if (OnOwnerThread()) {
         return IsAlive() ? Dispatch(message, wParam, lParam) : 0;
     }
-    auto pending = std::make_shared<PendingMessage>();
+    auto pending = std::make_shared<CPendingMessage>();
     pending->message = message;
     pending->wParam = wParam;
     pending->lParam = lParam;
-    if (!Enqueue(QueuedRequest{Request::kMessage, pending})) {
+    if (!Enqueue(CQueuedRequest{Request::kMessage, pending})) {
         return 0;
     }
     return pending->Wait();
 }
 
-bool CQtWindow::Enqueue(QueuedRequest request) {
+bool CQtWindow::Enqueue(CQueuedRequest request) {
     std::lock_guard lock(m_mutex);
     if (!m_alive || m_wakeFd < 0) {
         return false;
@@ -168,7 +168,7 @@ bool CQtWindow::Enqueue(QueuedRequest request) {
 
 void CQtWindow::RunQueued() {
     for (;;) {
-        QueuedRequest request;
+        CQueuedRequest request;
         {
             std::lock_guard lock(m_mutex);
             if (m_queue.empty() || !m_alive) {
@@ -181,10 +181,10 @@ void CQtWindow::RunQueued() {
     }
 }
 
-void CQtWindow::Serve(const QueuedRequest& request) {
+void CQtWindow::Serve(const CQueuedRequest& request) {
     switch (request.kind) {
         case Request::kMessage: {
-            const PendingMessage& m = *request.message;
+            const CPendingMessage& m = *request.message;
             request.message->Complete(Dispatch(m.message, m.wParam, m.lParam));
             break;
         }
@@ -198,7 +198,7 @@ void CQtWindow::Serve(const QueuedRequest& request) {
 }
 
 void CQtWindow::OnWidgetDestroyed() {
-    std::deque<QueuedRequest> abandoned;
+    std::deque<CQueuedRequest> abandoned;
     {
         std::lock_guard lock(m_mutex);
         m_alive = false;
@@ -209,7 +209,7 @@ void CQtWindow::OnWidgetDestroyed() {
         }
         abandoned.swap(m_queue);
     }
-    for (const QueuedRequest& request : abandoned) {
+    for (const CQueuedRequest& request : abandoned) {
         if (request.message) {
             request.message->Complete(0);
         }

@@ -46,18 +46,18 @@ protected:
     void EraseBackground(HDC dc) override;
 
 private:
-    struct PendingMessage;
+    struct CPendingMessage;
     enum class Request { kMessage, kUpdate, kRepaint };
-    struct QueuedRequest {
+    struct CQueuedRequest {
         Request kind;
-        std::shared_ptr<PendingMessage> message;
+        std::shared_ptr<CPendingMessage> message;
     };
 
     explicit CQtWindow(QWidget* widget);
     bool OnOwnerThread() const { return std::this_thread::get_id() == m_owner; }
     // Queues a request for the owner thread and wakes it; false when the window is gone.
-    bool Enqueue(QueuedRequest request);
-    void Serve(const QueuedRequest& request);
+    bool Enqueue(CQueuedRequest request);
+    void Serve(const CQueuedRequest& request);
     void RememberSize(int width, int height);
 
     const std::thread::id m_owner;
@@ -67,7 +67,7 @@ private:
     int m_wakeFd = -1;  // signalled when the queue has something for the owner thread
     int m_width = 0;
     int m_height = 0;
-    std::deque<QueuedRequest> m_queue;
+    std::deque<CQueuedRequest> m_queue;
     // The paint in progress; owner thread only.
     QPaintEvent* m_paintEvent = nullptr;
     std::unique_ptr<CQtContext> m_paintContext;

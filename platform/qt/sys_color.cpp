@@ -8,13 +8,13 @@
 
 namespace {
 
-struct SystemColour {
+struct CSystemColor {
     int index;
     QPalette::ColorRole role;
     COLORREF fallback;
 };
 
-constexpr SystemColour kSystemColours[] = {
+constexpr CSystemColor kSystemColors[] = {
     {COLOR_WINDOW, QPalette::Base, RGB(255, 255, 255)},
     {COLOR_WINDOWTEXT, QPalette::Text, RGB(0, 0, 0)},
     {COLOR_HIGHLIGHT, QPalette::Highlight, RGB(0, 120, 215)},
@@ -31,10 +31,10 @@ bool CanAskToolkit() {
 }  // namespace
 
 COLORREF GetSysColor(int index) {
-    for (const SystemColour& colour : kSystemColours) {
-        if (colour.index == index) {
-            return CanAskToolkit() ? ToColorref(QGuiApplication::palette().color(colour.role))
-                                   : colour.fallback;
+    for (const CSystemColor& color : kSystemColors) {
+        if (color.index == index) {
+            return CanAskToolkit() ? ToColorref(QGuiApplication::palette().color(color.role))
+                                   : color.fallback;
         }
     }
     return 0;

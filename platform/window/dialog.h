@@ -55,17 +55,17 @@ class CSystemMenu {
 public:
     BOOL AppendMenu(UINT flags, UINT_PTR id = 0, const char16_t* text = nullptr);
 
-    struct Entry {
+    struct CEntry {
         UINT flags;
         UINT_PTR id;
         std::u16string text;
     };
-    std::vector<Entry> entries;
+    std::vector<CEntry> entries;
 };
 
 class CDialog {
 public:
-    CDialog(const DialogTemplate& dialogTemplate, CDialog* parent);
+    CDialog(const CDialogTemplate& dialogTemplate, CDialog* parent);
     virtual ~CDialog();
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
@@ -91,7 +91,7 @@ public:
     // null while the window does not exist.
     void* ToolkitWindow() const;
 
-    const DialogTemplate& Template() const { return m_template; }
+    const CDialogTemplate& Template() const { return m_template; }
 
     // For the toolkit backend: the events the framework turns into messages.
     void HandleInitDialog();
@@ -110,7 +110,7 @@ protected:
 
 private:
     struct CWindowState;
-    const DialogTemplate& m_template;
+    const CDialogTemplate& m_template;
     CDialog* m_parent;
     std::unique_ptr<CWindowState> m_window;
 };

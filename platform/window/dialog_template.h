@@ -16,7 +16,7 @@ enum class DialogItemKind {
     kProgress,  // the common progress bar window, filled in by whatever subclasses it
 };
 
-struct DialogItem {
+struct CDialogItem {
     int id;
     DialogItemKind kind;
     std::u16string text;
@@ -26,10 +26,10 @@ struct DialogItem {
     int iconId = 0;
 };
 
-struct DialogTemplate {
+struct CDialogTemplate {
     int id;
     std::u16string caption;
     int cx, cy;
     int fontPoints;  // the dialog font's size; the toolkit's own dialog face stands in for the font
-    std::vector<DialogItem> items;
+    std::vector<CDialogItem> items;
 };

@@ -8,13 +8,13 @@ namespace {
 
 // The message each thread is handling now, for Default(); handlers may send further messages
 // to the same window, so each dispatch saves and restores the one before.
-struct CurrentMessage {
+struct CCurrentMessage {
     CNativeWindow* window = nullptr;
     UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
 };
-thread_local CurrentMessage t_currentMessage;
+thread_local CCurrentMessage t_currentMessage;
 
 }  // namespace
 
@@ -120,8 +120,8 @@ void CWnd::EndPaint(const PAINTSTRUCT* paint) {
 }
 
 LRESULT CWnd::HandleMessage(CNativeWindow* window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CurrentMessage saved = t_currentMessage;
-    t_currentMessage = CurrentMessage{window, message, wParam, lParam};
+    CCurrentMessage saved = t_currentMessage;
+    t_currentMessage = CCurrentMessage{window, message, wParam, lParam};
     LRESULT result = WindowProc(message, wParam, lParam);
     t_currentMessage = saved;
     return result;
@@ -132,7 +132,7 @@ LRESULT CWnd::WindowProc(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/)
 }
 
 LRESULT CWnd::Default() {
-    const CurrentMessage& current = t_currentMessage;
+    const CCurrentMessage& current = t_currentMessage;
     return current.window
                ? current.window->DefWindowProc(current.message, current.wParam, current.lParam)
                : 0;

@@ -46,7 +46,7 @@ bool CBulkOnlyTransport::ServeOneCommand() {
     }
     if (cbw->dataLength > kMaxDataPhase) {
         std::fprintf(stderr, "usb-device: data phase of %u bytes refused\n", cbw->dataLength);
-        return SendStatus(*cbw, CswStatus::PhaseError);
+        return SendStatus(*cbw, CswStatus::kPhaseError);
     }
     m_data.assign(cbw->dataLength, 0);
     if (!cbw->dataIn && !ReceiveData(*cbw)) {
@@ -54,7 +54,7 @@ bool CBulkOnlyTransport::ServeOneCommand() {
     }
     CCommandOutcome outcome = m_target.Execute(*cbw, m_data.data());
     std::uint8_t opcode = CdbOpcode(cbw->cdb.data());
-    if (outcome.status != CswStatus::Passed || !IsBlockCommand(opcode)) {
+    if (outcome.status != CswStatus::kPassed || !IsBlockCommand(opcode)) {
         std::fprintf(stderr, "usb-device: opcode 0x%02X length %u -> status %d\n", opcode,
                      cbw->dataLength, static_cast<int>(outcome.status));
     }
@@ -77,7 +77,7 @@ bool CBulkOnlyTransport::ReceiveData(const CCommandBlockWrapper& cbw) {
 }
 
 bool CBulkOnlyTransport::SendStatus(const CCommandBlockWrapper& cbw, CswStatus status) {
-    std::uint32_t residue = status == CswStatus::Passed ? 0 : cbw.dataLength;
+    std::uint32_t residue = status == CswStatus::kPassed ? 0 : cbw.dataLength;
     auto csw = MakeCommandStatusWrapper(cbw.tag, residue, status);
     return WriteAll(m_bulkIn, csw.data(), csw.size());
 }

@@ -20,7 +20,7 @@ struct CCommandBlockWrapper {
     std::array<std::uint8_t, 16> cdb;
 };
 
-enum class CswStatus : std::uint8_t { Passed = 0, Failed = 1, PhaseError = 2 };
+enum class CswStatus : std::uint8_t { kPassed = 0, kFailed = 1, kPhaseError = 2 };
 
 // The wrapper in `bytes`, or nothing when `size` is not 31, the signature is wrong or the CDB
 // length is out of range: the host and the device are then out of step.

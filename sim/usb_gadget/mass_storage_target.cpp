@@ -22,16 +22,16 @@ CCommandOutcome CMassStorageTarget::Execute(const CCommandBlockWrapper& cbw, std
     if (opcode == kRequestSense) {
         ++m_genericCommands;
         AnswerRequestSense(data, cbw.dataLength);
-        return {CswStatus::Passed, false};
+        return {CswStatus::kPassed, false};
     }
     if (CGenericScsiResponder::Handles(opcode)) {
         ++m_genericCommands;
         CScsiAnswer answer = CGenericScsiResponder::Answer(cbw.cdb.data(), data, cbw.dataLength);
         if (answer.status == kCheckCondition) {
             m_pendingSense = answer.sense;
-            return {CswStatus::Failed, false};
+            return {CswStatus::kFailed, false};
         }
-        return {CswStatus::Passed, false};
+        return {CswStatus::kPassed, false};
     }
     return RunOnModel(cbw, data);
 }
@@ -60,13 +60,13 @@ CCommandOutcome CMassStorageTarget::RunOnModel(const CCommandBlockWrapper& cbw,
     }
     if (!called) {
         ++m_failedCalls;
-        return {CswStatus::PhaseError, pull};
+        return {CswStatus::kPhaseError, pull};
     }
     if (header.ScsiStatus == kCheckCondition) {
         std::copy_n(sense, m_pendingSense.size(), m_pendingSense.begin());
-        return {CswStatus::Failed, pull};
+        return {CswStatus::kFailed, pull};
     }
-    return {CswStatus::Passed, pull};
+    return {CswStatus::kPassed, pull};
 }
 
 void CMassStorageTarget::AnswerRequestSense(std::uint8_t* data, std::uint32_t length) {

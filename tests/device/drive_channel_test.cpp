@@ -13,7 +13,7 @@ namespace {
 
 using Kind = CSimLogEntry::Kind;
 
-class DriveChannelTest : public CSimBackendTest {
+class DriveChannelTest : public SimBackendTest {
 protected:
     int CountOf(Kind kind) const {
         int count = 0;
@@ -71,7 +71,7 @@ TEST_F(DriveChannelTest, ReopenWithoutAClaimFails) {
 TEST_F(DriveChannelTest, CloseDriveOnANewChannelClosesNothing) {
     CDriveChannel channel;
     channel.CloseDrive();
-    EXPECT_EQ(CountOf(Kind::Close), 0);
+    EXPECT_EQ(CountOf(Kind::kClose), 0);
 }
 
 TEST_F(DriveChannelTest, IsTargetDeviceSendsOnlyInquiryAndClosesAgain) {
@@ -91,8 +91,8 @@ TEST_F(DriveChannelTest, IsTargetDeviceSendsOnlyInquiryAndClosesAgain) {
 TEST_F(DriveChannelTest, IsTargetDeviceOnAMissingDriveSendsNothing) {
     CDriveChannel channel;
     EXPECT_EQ(channel.IsTargetDevice(7), 0);
-    EXPECT_EQ(CountOf(Kind::Request), 0);
-    EXPECT_EQ(CountOf(Kind::OpenFailed), 1);
+    EXPECT_EQ(CountOf(Kind::kRequest), 0);
+    EXPECT_EQ(CountOf(Kind::kOpenFailed), 1);
 }
 
 TEST_F(DriveChannelTest, IsTargetDeviceLeavesTheTableAndTheRecordedDrive) {
@@ -145,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // A device whose answer stops before byte 23 cannot match: the rest of the buffer stays zero.
-class ShortAnswerBackend final : public CDriveBackend {
+class CShortAnswerBackend final : public CDriveBackend {
 public:
     HANDLE Open(int) override { return reinterpret_cast<HANDLE>(std::intptr_t{7}); }
     bool Send(HANDLE, void* request, std::uint32_t) override {
@@ -157,7 +157,7 @@ public:
 };
 
 TEST(IsTargetDevice, AnAnswerShorterThanTwentyThreeBytesIsNotATarget) {
-    ShortAnswerBackend backend;
+    CShortAnswerBackend backend;
     SetDriveBackend(&backend);
     CDriveChannel channel;
     EXPECT_EQ(channel.IsTargetDevice(0), 0);

@@ -49,12 +49,12 @@ private:
     std::vector<std::u16string> m_texts;
 };
 
-class AppTest : public CSimBackendTest {
+class AppTest : public SimBackendTest {
 protected:
     void SetUp() override {
-        CSimBackendTest::SetUp();
+        SimBackendTest::SetUp();
         PrepareApplication();
-        platform::SetSleepDivisor(10);
+        SetSleepDivisor(10);
         m_dir.PretendExecutableHere();
         m_dir.Write(kSampleImageName, m_image);
         g_progress[0].SetListener(m_texts);
@@ -67,8 +67,8 @@ protected:
         EXPECT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; }));
         g_progress[0].SetListener(nullptr);
         CTempDir::ForgetPretendedExecutable();
-        platform::SetSleepDivisor(1);
-        CSimBackendTest::TearDown();
+        SetSleepDivisor(1);
+        SimBackendTest::TearDown();
     }
 
     QWidget* Window() const { return static_cast<QWidget*>(m_dialog.ToolkitWindow()); }

@@ -7,15 +7,12 @@
 
 #include "platform/files/binary_file.h"
 #include "platform/files/file_find.h"
-#include "platform/files/module_path.h"
+#include "platform/files/executable_path.h"
 #include "platform/files/utf.h"
 #include "tools/kit/temp_dir.h"
 
 namespace {
 
-using platform::CBinaryFile;
-using platform::DriveAndDirectory;
-using platform::MatchesWildcard;
 
 struct SplitCase {
     std::u16string path;
@@ -40,14 +37,14 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{u"zelvane", u""}));
 
 TEST(ModuleFileName, ComesFromTheSystemUnlessOverridden) {
-    std::u16string real = platform::GetModuleFileName();
+    std::u16string real = GetExecutablePath();
     ASSERT_FALSE(real.empty());
     EXPECT_EQ(real[0], u'/');
     EXPECT_NE(real.find(u"platform_files_tests"), std::u16string::npos);
-    platform::OverrideModuleFileName(u"/opt/upd/zelvane");
-    EXPECT_EQ(platform::GetModuleFileName(), u"/opt/upd/zelvane");
-    platform::OverrideModuleFileName(u"");
-    EXPECT_EQ(platform::GetModuleFileName(), real);
+    OverrideExecutablePath(u"/opt/upd/zelvane");
+    EXPECT_EQ(GetExecutablePath(), u"/opt/upd/zelvane");
+    OverrideExecutablePath(u"");
+    EXPECT_EQ(GetExecutablePath(), real);
 }
 
 struct WildcardCase {
@@ -75,11 +72,11 @@ INSTANTIATE_TEST_SUITE_P(
                       WildcardCase{u"a*b*c", u"aXbYbZ", false}, WildcardCase{u"", u"a", false}));
 
 TEST(NtfsOrder, ComparesWithoutLetterCase) {
-    EXPECT_TRUE(platform::NtfsNameLess(u"a", u"B"));
-    EXPECT_TRUE(platform::NtfsNameLess(u"Tarvik_000001", u"tarvik_000002"));
-    EXPECT_FALSE(platform::NtfsNameLess(u"ABC", u"abc"));
+    EXPECT_TRUE(NtfsNameLess(u"a", u"B"));
+    EXPECT_TRUE(NtfsNameLess(u"Tarvik_000001", u"tarvik_000002"));
+    EXPECT_FALSE(NtfsNameLess(u"ABC", u"abc"));
     // "_" sorts after the upper-case letters it is compared with, as on NTFS.
-    EXPECT_TRUE(platform::NtfsNameLess(u"aZ", u"a_"));
+    EXPECT_TRUE(NtfsNameLess(u"aZ", u"a_"));
 }
 
 TEST(Utf, RoundTripsAndReplacesWhatIsBroken) {

@@ -18,10 +18,10 @@ constexpr std::uint32_t kDbAddress = kDatabasePlacement.firstAddress;
 constexpr std::uint32_t kDbBlock = kDatabasePlacement.FirstBlock();
 constexpr std::uint8_t kDbTarget = kDatabasePlacement.target;
 
-class SimulatorTest : public CSimBackendTest {
+class SimulatorTest : public SimBackendTest {
 protected:
     void SetUp() override {
-        CSimBackendTest::SetUp();
+        SimBackendTest::SetUp();
         m_device = PlugTarget(0);
         ASSERT_EQ(m_channel.OpenDrive(0), 1);
         for (int i = 0; i < static_cast<int>(kDeviceBlockBytes); ++i) {
@@ -30,7 +30,7 @@ protected:
     }
     void TearDown() override {
         m_channel.CloseDrive();
-        CSimBackendTest::TearDown();
+        SimBackendTest::TearDown();
     }
 
     int WriteAndRead(std::uint32_t address) {
@@ -142,7 +142,7 @@ TEST_F(SimulatorTest, LogsOpensRequestsAndCloses) {
     m_channel.CloseDrive();
     auto log = m_backend.Log();
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0].kind, Kind::Request);
+    EXPECT_EQ(log[0].kind, Kind::kRequest);
     EXPECT_EQ(log[0].cdb[0], SCSIOP_WRITE_BLOCK);
     EXPECT_EQ(log[0].dataIn, SCSI_IOCTL_DATA_OUT);
     EXPECT_EQ(log[0].lun, 1);
@@ -150,7 +150,7 @@ TEST_F(SimulatorTest, LogsOpensRequestsAndCloses) {
     EXPECT_TRUE(log[0].succeeded);
     EXPECT_EQ(log[1].cdb[0], SCSIOP_READ_BLOCK);
     EXPECT_EQ(log[1].dataIn, SCSI_IOCTL_DATA_IN);
-    EXPECT_EQ(log[2].kind, Kind::Close);
+    EXPECT_EQ(log[2].kind, Kind::kClose);
     EXPECT_EQ(log[2].drive, 0);
 
     m_backend.SetLogging(false);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window/recording_window.h"
+#include "tests/doubles/recording_window.h"
 #include "ui/text_progress_ctrl.h"
 
 class CBarRecorder {

@@ -8,7 +8,7 @@
 #include "platform/drive_backend.h"
 #include "sim/sim_drive_backend.h"
 
-class CSimBackendTest : public ::testing::Test {
+class SimBackendTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CDriveChannel::ClearSlots();

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/window/recording_context.h"
+#include "tests/doubles/recording_context.h"
 #include "ui/mem_dc.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 namespace {
 
-class CollectingListener : public CProgressListener {
+class CCollectingListener : public CProgressListener {
 public:
     void OnTextChanged(const std::u16string& text) override {
         std::lock_guard lock(m_mutex);
@@ -25,7 +25,7 @@ private:
 using ProgressListenerTest = RecordedProgress;
 
 TEST_F(ProgressListenerTest, HearsEveryChangeOfTextAndPositionOnce) {
-    auto listener = std::make_shared<CollectingListener>();
+    auto listener = std::make_shared<CCollectingListener>();
     control.SetListener(listener);
     control.SetPos(5);  // no window yet: nothing stored, nothing told
     Bind(100);

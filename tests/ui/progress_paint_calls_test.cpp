@@ -114,7 +114,7 @@ TEST_F(PaintCallsTest, EraseBackgroundErasesNothing) {
 
 // A control made during static initialisation, before any application object, takes the
 // system's classic highlight colour for its bar and the text over the rest.
-TEST(StaticControl, UsesTheClassicHighlightColourBeforeAnyApplicationExists) {
+TEST(StaticControl, UsesTheClassicHighlightColorBeforeAnyApplicationExists) {
     auto window = std::make_shared<CRecordingWindow>(10, 14);
     ASSERT_TRUE(g_progress[2].SubclassWindow(window));
     g_progress[2].SetPos(50);

@@ -7,7 +7,7 @@
 
 namespace {
 
-class QtApplicationEnvironment : public ::testing::Environment {
+class CQtApplicationEnvironment : public ::testing::Environment {
 public:
     void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
     void TearDown() override { m_app.reset(); }
@@ -20,6 +20,6 @@ private:
 };
 
 [[maybe_unused]] ::testing::Environment* const kQtApplication =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+    ::testing::AddGlobalTestEnvironment(new CQtApplicationEnvironment);
 
 }  // namespace

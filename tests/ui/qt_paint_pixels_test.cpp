@@ -59,7 +59,7 @@ TEST_F(PaintPixelsTest, WithTextOffOnlyTheTwoFillsSplitAtTheEdge) {
     }
 }
 
-TEST_F(PaintPixelsTest, TheLabelChangesColourExactlyAtTheEdge) {
+TEST_F(PaintPixelsTest, TheLabelChangesColorExactlyAtTheEdge) {
     control.SetWindowText(u"WWWWWWWWWWWWWWWW");  // wide enough to straddle the middle
     control.SetPos(50);
     QImage image = Render(widget);
@@ -77,7 +77,7 @@ struct EndCase {
 
 class PaintEndsTest : public PaintPixelsTest, public ::testing::WithParamInterface<EndCase> {};
 
-TEST_P(PaintEndsTest, OneFillAndOneLabelColourAtTheEndsOfTheRange) {
+TEST_P(PaintEndsTest, OneFillAndOneLabelColorAtTheEndsOfTheRange) {
     control.SetPos(GetParam().pos);
     QImage image = Render(widget);
     EXPECT_GT(TextPixels(image, 0, 200, GetParam().fill, GetParam().text), 0);

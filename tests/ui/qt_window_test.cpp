@@ -32,7 +32,7 @@ bool PumpUntil(const std::function<bool()>& done) {
     return true;
 }
 
-class PaintCounter : public QObject {
+class CPaintCounter : public QObject {
 public:
     int Count() const { return m_count; }
 
@@ -47,7 +47,7 @@ private:
 };
 
 // A window object that notes which thread handled each WM_SETTEXT.
-class ThreadNotingWnd : public CWnd {
+class CThreadNotingWnd : public CWnd {
 public:
     std::vector<std::thread::id> TextThreads() const {
         std::lock_guard lock(m_mutex);
@@ -87,7 +87,7 @@ TEST_F(QtWindowTest, OneWidgetHasOneWindow) {
 }
 
 TEST_F(QtWindowTest, TextSentFromAnotherThreadIsHandledOnTheOwnerThreadWhileTheSenderWaits) {
-    ThreadNotingWnd wnd;
+    CThreadNotingWnd wnd;
     ASSERT_TRUE(wnd.SubclassWindow(CQtWindow::FromWidget(&widget)));
     std::u16string readBack;
     std::atomic<bool> finished{false};
@@ -114,7 +114,7 @@ TEST_F(QtWindowTest, SeveralThreadsSetPositionsAndTextsWhileTheOwnerPaints) {
     ShowAndWaitForExposure();
     CTextProgressCtrl control;
     ASSERT_TRUE(control.SubclassWindow(CQtWindow::FromWidget(&widget)));
-    PaintCounter paints;
+    CPaintCounter paints;
     widget.installEventFilter(&paints);
 
     const std::vector<std::u16string> texts{u"", u"Success!!", u"Target Error!!", u"main"};
@@ -147,7 +147,7 @@ TEST_F(QtWindowTest, SetPosRepaintsAtOnceOnTheOwnerThreadAndAgainAfterAResize) {
     ShowAndWaitForExposure();
     CTextProgressCtrl control;
     ASSERT_TRUE(control.SubclassWindow(CQtWindow::FromWidget(&widget)));
-    PaintCounter paints;
+    CPaintCounter paints;
     widget.installEventFilter(&paints);
 
     control.SetPos(50);

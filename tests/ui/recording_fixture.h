@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window/recording_window.h"
+#include "tests/doubles/recording_window.h"
 #include "ui/text_progress_ctrl.h"
 
 inline std::u16string Percent(int value) {

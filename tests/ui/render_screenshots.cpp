@@ -14,13 +14,13 @@
 
 namespace {
 
-struct Shot {
+struct CShot {
     const char* file;
     int pos;
     const char16_t* text;
 };
 
-constexpr Shot kShots[] = {
+constexpr CShot kShots[] = {
     {"progress-wait-connect.png", 0, u"Wait Connect.."},
     {"progress-50-percent.png", 50, u""},  // the label straddles the bar's edge
     {"progress-57-percent.png", 57, u""},
@@ -28,7 +28,7 @@ constexpr Shot kShots[] = {
 };
 
 // The colours the device monitor gives the visible bar.
-void UseMonitorColours(CTextProgressCtrl& control) {
+void UseMonitorColors(CTextProgressCtrl& control) {
     control.EnableText(TRUE);
     control.SetBackColor(0xFFFFFF);
     control.SetBarTextColor(0xFFFFFF);
@@ -60,9 +60,9 @@ int main(int argc, char** argv) {
 
     CTextProgressCtrl control;
     control.SubclassWindow(CQtWindow::FromWidget(bar));
-    UseMonitorColours(control);
+    UseMonitorColors(control);
     bool saved = true;
-    for (const Shot& shot : kShots) {
+    for (const CShot& shot : kShots) {
         control.SetPos(shot.pos);
         control.SetWindowText(shot.text);
         QString path = QDir(argv[1]).filePath(shot.file);

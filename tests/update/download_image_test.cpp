@@ -19,10 +19,10 @@ namespace {
 constexpr std::uint32_t kDbBlock = kDatabasePlacement.FirstBlock();
 constexpr std::uint8_t kDbTarget = kDatabasePlacement.target;
 
-class DownloadImageTest : public CSimBackendTest {
+class DownloadImageTest : public SimBackendTest {
 protected:
     void SetUp() override {
-        CSimBackendTest::SetUp();
+        SimBackendTest::SetUp();
         m_device = PlugTarget(0);
         ASSERT_EQ(m_channel.OpenDrive(0), 1);
         m_bar = std::make_unique<CBarRecorder>(0);
@@ -30,7 +30,7 @@ protected:
     void TearDown() override {
         m_bar.reset();
         m_channel.CloseDrive();
-        CSimBackendTest::TearDown();
+        SimBackendTest::TearDown();
     }
 
     std::u16string Image(std::size_t bytes) {

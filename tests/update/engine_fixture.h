@@ -21,13 +21,13 @@
 #include "update/update_worker.h"
 #include "wait.h"
 
-class CEngineTest : public CSimBackendTest {
+class EngineTest : public SimBackendTest {
 protected:
     static constexpr unsigned kSpeedUp = 50;  // 500 ms scan pause -> 10 ms
 
     void SetUp() override {
-        CSimBackendTest::SetUp();
-        platform::SetSleepDivisor(kSpeedUp);
+        SimBackendTest::SetUp();
+        SetSleepDivisor(kSpeedUp);
         m_dir.PretendExecutableHere();
         for (int slot = 0; slot < kSlotCount; ++slot) {
             m_bars.push_back(std::make_unique<CBarRecorder>(slot));
@@ -46,8 +46,8 @@ protected:
         EXPECT_EQ(m_backend.OpenHandleCount(), 0);
         m_bars.clear();
         CTempDir::ForgetPretendedExecutable();
-        platform::SetSleepDivisor(1);
-        CSimBackendTest::TearDown();
+        SetSleepDivisor(1);
+        SimBackendTest::TearDown();
     }
 
     void StartMonitor() {

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/files/module_path.h"
+#include "platform/files/executable_path.h"
 #include "platform/files/utf.h"
 #include "tools/kit/temp_dir.h"
 
@@ -86,9 +86,9 @@ TEST_F(ImageLookupTest, APatternOfTwoHundredSixtyCharactersFindsNothing) {
 }
 
 TEST(ModuleDirectory, IsTheExecutablesDirectoryWithItsSeparator) {
-    platform::OverrideModuleFileName(u"/opt/upd/zelvane");
+    OverrideExecutablePath(u"/opt/upd/zelvane");
     EXPECT_EQ(GetModuleDirectory(), u"/opt/upd/");
-    platform::OverrideModuleFileName(u"");
+    OverrideExecutablePath(u"");
     std::u16string real = GetModuleDirectory();
     ASSERT_FALSE(real.empty());
     EXPECT_EQ(real.back(), u'/');

@@ -14,7 +14,7 @@ namespace {
 constexpr int kDrives = 6;
 constexpr int kEvents = 3000;
 
-class SoakTest : public CEngineTest {
+class SoakTest : public EngineTest {
 protected:
     void RandomEvent(std::mt19937& random) {
         int drive = static_cast<int>(random() % kDrives);

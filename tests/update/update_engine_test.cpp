@@ -22,7 +22,7 @@ int CountOpcode(const std::vector<CSimLogEntry>& requests, std::uint8_t opcode) 
                       [&](const CSimLogEntry& r) { return r.cdb[0] == opcode; }));
 }
 
-using UpdateEngineTest = CEngineTest;
+using UpdateEngineTest = EngineTest;
 
 TEST_F(UpdateEngineTest, TheMonitorPreparesTheVisibleBarBeforeAnyWorker) {
     PlugTarget(0);
@@ -190,7 +190,7 @@ TEST_F(UpdateEngineTest, AFifthDeviceWaitsForAFreeSlot) {
     auto opensOf = [&](int drive) {
         auto log = m_backend.Log();
         return std::count_if(log.begin(), log.end(), [&](const CSimLogEntry& entry) {
-            return entry.kind == CSimLogEntry::Kind::Open && entry.drive == drive;
+            return entry.kind == CSimLogEntry::Kind::kOpen && entry.drive == drive;
         });
     };
     auto before = opensOf(0);

@@ -78,7 +78,7 @@ TEST(BulkOnlyWrappers, RejectsWhatIsNoCommandBlockWrapper) {
 }
 
 TEST(BulkOnlyWrappers, BuildsTheStatusWrapper) {
-    auto csw = MakeCommandStatusWrapper(0x01020304, 512, CswStatus::Failed);
+    auto csw = MakeCommandStatusWrapper(0x01020304, 512, CswStatus::kFailed);
     const std::array<std::uint8_t, kCswSize> expected = {0x55, 0x53, 0x42, 0x53, 0x04, 0x03, 0x02,
                                                          0x01, 0x00, 0x02, 0x00, 0x00, 0x01};
     EXPECT_EQ(csw, expected);
@@ -113,10 +113,10 @@ TEST(MassStorageTarget, WritesAndReadsBlocksThroughTheModel) {
         block[i] = static_cast<std::uint8_t>(i * 7);
     }
     EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, false, kWriteDbBlock), block.data()).status,
-              CswStatus::Passed);
+              CswStatus::kPassed);
     std::vector<std::uint8_t> readBack(kDeviceBlockBytes);
     EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), readBack.data()).status,
-              CswStatus::Passed);
+              CswStatus::kPassed);
     EXPECT_EQ(readBack, block);
     EXPECT_EQ(device->ReadMemory(kDatabasePlacement.target, kDatabasePlacement.FirstBlock(), kDeviceBlockBytes), block);
     EXPECT_EQ(device->BlocksVerified(), 1u);
@@ -127,9 +127,9 @@ TEST(MassStorageTarget, KeepsTheSenseOfARejectedCommandForRequestSense) {
     CMassStorageTarget target(CSimulatedDevice::UpdateMode());
     std::vector<std::uint8_t> data(kDeviceBlockBytes);
     EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, true, kUnknownVendorCommand), data.data()).status,
-              CswStatus::Failed);
+              CswStatus::kFailed);
     std::vector<std::uint8_t> sense(18);
-    EXPECT_EQ(target.Execute(Cbw(18, true, kRequestSense), sense.data()).status, CswStatus::Passed);
+    EXPECT_EQ(target.Execute(Cbw(18, true, kRequestSense), sense.data()).status, CswStatus::kPassed);
     EXPECT_EQ(sense[0], 0x70);
     EXPECT_EQ(sense[2], 0x05);   // illegal request
     EXPECT_EQ(sense[12], 0x20);  // invalid command operation code
@@ -144,17 +144,17 @@ TEST(MassStorageTarget, AnswersTheDiskProbeWithoutTheModel) {
     std::vector<std::uint8_t> capacity(8);
     EXPECT_EQ(
         target.Execute(Cbw(8, true, {0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}), capacity.data()).status,
-        CswStatus::Passed);
+        CswStatus::kPassed);
     const std::vector<std::uint8_t> expected = {0, 0, 0x07, 0xFF, 0, 0, 0x02, 0x00};
     EXPECT_EQ(capacity, expected);
     std::vector<std::uint8_t> none;
     EXPECT_EQ(target.Execute(Cbw(0, false, {0x00, 0, 0, 0, 0, 0}), none.data()).status,
-              CswStatus::Passed);
+              CswStatus::kPassed);
     std::vector<std::uint8_t> outside(512);
     EXPECT_EQ(
         target.Execute(Cbw(512, true, {0x28, 0, 0, 0, 0x08, 0x00, 0, 0, 1, 0}), outside.data())
             .status,
-        CswStatus::Failed);
+        CswStatus::kFailed);
     EXPECT_EQ(target.GenericCommandCount(), 3u);
     EXPECT_EQ(device->InquiryCount() + device->WriteCount() + device->ReadCount(), 0u);
 }
@@ -165,10 +165,10 @@ TEST(MassStorageTarget, AFailingReadBackIsAPhaseError) {
     CMassStorageTarget target(device);
     std::vector<std::uint8_t> data(kDeviceBlockBytes);
     EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), data.data()).status,
-              CswStatus::PhaseError);
+              CswStatus::kPhaseError);
     EXPECT_EQ(target.FailedCallCount(), 1u);
     EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), data.data()).status,
-              CswStatus::Passed);
+              CswStatus::kPassed);
 }
 
 TEST(MassStorageTarget, PullsOnceAfterTheArmedNumberOfCommands) {

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/files/module_path.h"
+#include "platform/files/executable_path.h"
 #include "platform/files/utf.h"
 #include "tools/kit/sample_image.h"
 #include "update/image_lookup.h"

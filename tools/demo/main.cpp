@@ -170,7 +170,7 @@ int RunScenario(DemoScenario scenario, const CDemoOptions& options, bool headles
                 CDeviceBench& bench, CDemoImageFolder& images) {
     std::printf("image: %s/%s\n", images.Folder().c_str(), images.ImageName().c_str());
     if (scenario != DemoScenario::kShowcase) {
-        platform::SetSleepDivisor(kScriptedSleepDivisor);
+        SetSleepDivisor(kScriptedSleepDivisor);
     }
     CResultShots shots(options.screenshotDir, stdout);
     std::shared_ptr<CBarHistory> history = WatchVisibleBar(shots);

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "platform/files/module_path.h"
+#include "platform/files/executable_path.h"
 #include "platform/files/utf.h"
 
 namespace {
@@ -63,11 +63,11 @@ bool CTempDir::WriteFile(const std::string& name, const std::vector<std::uint8_t
 }
 
 void CTempDir::PretendExecutableHere(const std::string& name) const {
-    platform::OverrideModuleFileName(PathOf(name));
+    OverrideExecutablePath(PathOf(name));
 }
 
 void CTempDir::ForgetPretendedExecutable() {
-    platform::OverrideModuleFileName(u"");
+    OverrideExecutablePath(u"");
 }
 
 bool CTempDir::MoveAside(const std::string& name) const {

@@ -1,4 +1,4 @@
-#include "platform/files/module_path.h"
+#include "platform/files/executable_path.h"
 
 #include <limits.h>
 #include <unistd.h>
@@ -7,7 +7,6 @@
 
 #include "platform/files/utf.h"
 
-namespace platform {
 namespace {
 std::mutex g_overrideMutex;
 std::u16string g_override;
@@ -22,7 +21,7 @@ std::u16string ExecutablePathFromSystem() {
 }
 }  // namespace
 
-std::u16string GetModuleFileName() {
+std::u16string GetExecutablePath() {
     {
         std::lock_guard lock(g_overrideMutex);
         if (!g_override.empty()) {
@@ -32,7 +31,7 @@ std::u16string GetModuleFileName() {
     return ExecutablePathFromSystem();
 }
 
-void OverrideModuleFileName(const std::u16string& path) {
+void OverrideExecutablePath(const std::u16string& path) {
     std::lock_guard lock(g_overrideMutex);
     g_override = path;
 }
@@ -45,5 +44,3 @@ std::u16string DriveAndDirectory(const std::u16string& path) {
     }
     return path.substr(0, lastSeparator + 1);
 }
-
-}  // namespace platform

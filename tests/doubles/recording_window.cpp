@@ -1,4 +1,4 @@
-#include "platform/window/recording_window.h"
+#include "tests/doubles/recording_window.h"
 
 #include <algorithm>
 
@@ -14,7 +14,7 @@ void CRecordingWindow::SetClientSize(int width, int height) {
         m_width = width;
         m_height = height;
     }
-    Record(Event{EventKind::kSize, {}, 0, {}});
+    Record(CEvent{EventKind::kSize, {}, 0, {}});
     Dispatch(WM_SIZE, SIZE_RESTORED,
              MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
 }
@@ -75,14 +75,14 @@ void CRecordingWindow::Invalidate(BOOL erase) {
         std::lock_guard lock(m_mutex);
         m_invalid = true;
     }
-    Record(Event{EventKind::kInvalidate, {}, erase ? 1u : 0u, {}});
+    Record(CEvent{EventKind::kInvalidate, {}, erase ? 1u : 0u, {}});
 }
 
 void CRecordingWindow::Redraw(UINT flags) {
     if (!IsAlive()) {
         return;
     }
-    Record(Event{EventKind::kRedraw, {}, flags, {}});
+    Record(CEvent{EventKind::kRedraw, {}, flags, {}});
     if (flags & RDW_UPDATENOW) {
         Paint();
     } else if (flags & RDW_INVALIDATE) {
@@ -98,7 +98,7 @@ LRESULT CRecordingWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == WM_SETTEXT) {
         const auto* text = reinterpret_cast<const char16_t*>(lParam);
-        Record(Event{EventKind::kText, text ? text : u"", 0, {}});
+        Record(CEvent{EventKind::kText, text ? text : u"", 0, {}});
     }
     return Dispatch(message, wParam, lParam);
 }
@@ -123,7 +123,7 @@ void CRecordingWindow::EndPaint(const PAINTSTRUCT* paint) {
     }
     const auto& log = m_paintContext->Log();
     std::vector<std::u16string> texts = log->DrawnTexts();
-    Record(Event{EventKind::kPaint, texts.empty() ? u"" : texts.front(), 0, log->Calls()});
+    Record(CEvent{EventKind::kPaint, texts.empty() ? u"" : texts.front(), 0, log->Calls()});
     m_paintContext.reset();
 }
 
@@ -133,19 +133,19 @@ void CRecordingWindow::EraseBackground(HDC dc) {
     ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
 }
 
-void CRecordingWindow::Record(Event event) {
+void CRecordingWindow::Record(CEvent event) {
     std::lock_guard lock(m_mutex);
     m_events.push_back(std::move(event));
 }
 
-std::vector<CRecordingWindow::Event> CRecordingWindow::Events() const {
+std::vector<CRecordingWindow::CEvent> CRecordingWindow::Events() const {
     std::lock_guard lock(m_mutex);
     return m_events;
 }
 
 std::vector<std::u16string> CRecordingWindow::Texts() const {
     std::vector<std::u16string> texts;
-    for (const Event& event : Events()) {
+    for (const CEvent& event : Events()) {
         if (event.kind == EventKind::kText) {
             texts.push_back(event.text);
         }
@@ -155,7 +155,7 @@ std::vector<std::u16string> CRecordingWindow::Texts() const {
 
 std::vector<std::u16string> CRecordingWindow::PaintedLabels() const {
     std::vector<std::u16string> labels;
-    for (const Event& event : Events()) {
+    for (const CEvent& event : Events()) {
         if (event.kind == EventKind::kPaint) {
             labels.push_back(event.text);
         }
@@ -166,7 +166,7 @@ std::vector<std::u16string> CRecordingWindow::PaintedLabels() const {
 int CRecordingWindow::CountOf(EventKind kind) const {
     std::lock_guard lock(m_mutex);
     return static_cast<int>(std::count_if(m_events.begin(), m_events.end(),
-                                          [kind](const Event& e) { return e.kind == kind; }));
+                                          [kind](const CEvent& e) { return e.kind == kind; }));
 }
 
 int CRecordingWindow::RepaintRequests() const {

@@ -3,19 +3,15 @@
 
 #include <string>
 
-namespace platform {
-
 // The full path of the running executable (on Linux from /proc/self/exe), or the path set with
-// OverrideModuleFileName. Empty when the system cannot tell.
-std::u16string GetModuleFileName();
+// OverrideExecutablePath. Empty when the system cannot tell.
+std::u16string GetExecutablePath();
 
-// Makes GetModuleFileName answer `path` for every thread until it is called with an empty
+// Makes GetExecutablePath answer `path` for every thread until it is called with an empty
 // string. For tests and the demo, which keep their image in a folder of their own.
-void OverrideModuleFileName(const std::u16string& path);
+void OverrideExecutablePath(const std::u16string& path);
 
 // The drive and directory of `path`, up to and including its last "\" or "/": the drive is the
 // first two characters when the second is ":", and the directory runs from there. A path with
 // no separator gives just its drive (or nothing).
 std::u16string DriveAndDirectory(const std::u16string& path);
-
-}  // namespace platform

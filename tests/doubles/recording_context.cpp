@@ -1,4 +1,4 @@
-#include "platform/window/recording_context.h"
+#include "tests/doubles/recording_context.h"
 
 #include "platform/files/utf.h"
 

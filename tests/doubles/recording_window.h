@@ -22,13 +22,13 @@
 #include <vector>
 
 #include "platform/window/native_window.h"
-#include "platform/window/recording_context.h"
+#include "tests/doubles/recording_context.h"
 
 class CRecordingWindow : public CNativeWindow {
 public:
     enum class EventKind { kText, kInvalidate, kRedraw, kPaint, kSize };
 
-    struct Event {
+    struct CEvent {
         EventKind kind;
         // kText: the text sent with WM_SETTEXT. kPaint: the first text the paint drew (the
         // label), empty when it drew none.
@@ -54,7 +54,7 @@ public:
     // Destroys the window: the subclassing object lets go, and every later call does nothing.
     void Destroy();
 
-    std::vector<Event> Events() const;
+    std::vector<CEvent> Events() const;
     std::vector<std::u16string> Texts() const;
     std::vector<std::u16string> PaintedLabels() const;
     // The invalidations and RedrawWindow calls so far.
@@ -74,7 +74,7 @@ protected:
     void EraseBackground(HDC dc) override;
 
 private:
-    void Record(Event event);
+    void Record(CEvent event);
     int CountOf(EventKind kind) const;
 
     // Held while a message is handled: the stand-in for the owner thread. Recursive, because
@@ -85,7 +85,7 @@ private:
     bool m_invalid = false;
     int m_width;
     int m_height;
-    std::vector<Event> m_events;
+    std::vector<CEvent> m_events;
     // The paint in progress (only under m_dispatch).
     RECT m_paintArea{};
     std::unique_ptr<CRecordingContext> m_paintContext;
