@@ -1,5 +1,5 @@
-# Windows and drawing: the toolkit-neutral framework layer (window objects, device contexts, the
-# recording window and context for tests), and the Qt 6 backend chosen for this build.
+# Windows and drawing: the toolkit-neutral framework layer (window objects, device contexts),
+# and the Qt 6 backend chosen for this build.
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets)
 
 add_library(zelvane_platform_window_core STATIC
@@ -9,8 +9,6 @@ add_library(zelvane_platform_window_core STATIC
     window/paint_dc.cpp
     window/native_window.cpp
     window/wnd.cpp
-    window/recording_context.cpp
-    window/recording_window.cpp
 )
 target_include_directories(zelvane_platform_window_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(zelvane_platform_window_core PUBLIC zelvane_platform_files Threads::Threads)
