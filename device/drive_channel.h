@@ -1,6 +1,7 @@
 #pragma once
 // One thread's connection to one physical drive, with the three device commands and the
-// process-wide table of drive slots.
+// operations on the process-wide table of drive slots (device/slot_table.h, its operations
+// implemented in device/slot_table.cpp).
 //
 // A channel belongs to the thread that made it and is never shared; it makes no platform call
 // when constructed and releases nothing when destroyed, so its user closes it first (CloseDrive,
@@ -11,13 +12,8 @@
 
 #include "device/device_protocol.h"
 #include "device/pass_through_request.h"
+#include "device/slot_table.h"
 #include "platform/drive_backend.h"
-
-inline constexpr int kSlotCount = 4;
-
-// The slot table: entry i holds the drive number that owns slot i, or -1 when it is free. Read
-// it through FindSlot; tests may look at it directly while no other thread uses it.
-extern std::int32_t g_slotDrive[kSlotCount];
 
 class CDriveChannel {
 public:
@@ -37,6 +33,7 @@ public:
     // never leaves a handle open.
     int IsTargetDevice(int drive);
 
+    // The slot operations; implemented in device/slot_table.cpp.
     // Records `drive` in the channel (always) and gives it a slot: the one it holds already, or
     // the lowest free one; -1 when all four are held by other drives.
     int ClaimSlot(int drive);

@@ -1,6 +1,8 @@
 // The slot table: each operation takes the one lock for its whole step, so a claim is never seen
 // half done and a free never clears an entry another thread has just taken.
 
+#include "device/slot_table.h"
+
 #include <mutex>
 
 #include "device/drive_channel.h"

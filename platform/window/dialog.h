@@ -12,6 +12,9 @@
 //   program appends to it are offered where a Linux user finds a window's own menu, a context
 //   menu on the dialog; choosing one calls OnSysCommand(id, 0).
 // - Timers call OnTimer(id) on this thread.
+//
+// The toolkit backend implements the window side: on Qt CDialog in platform/qt/qt_dialog.cpp,
+// LoadIcon in platform/qt/qt_icons.cpp.
 
 #include <memory>
 #include <string>

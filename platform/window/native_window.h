@@ -1,7 +1,8 @@
 #pragma once
 // A window of the window system as the framework's window objects see it: the stand-in for a
-// window handle. Each toolkit backend implements one (the Qt backend wraps a widget); the
-// recording window is a test double without a toolkit.
+// window handle. Each toolkit backend implements one (the Qt backend wraps a widget:
+// platform/qt/qt_window.h); the recording window (tests/doubles) is a test double without a
+// toolkit.
 //
 // Contract every window honours:
 // - The window belongs to one thread, its owner, which handles all its messages. IsAlive,

@@ -5,6 +5,7 @@
 // Before the toolkit's application object exists (static initialisation), and on threads other
 // than the one that owns it, the toolkit cannot be asked; the classic defaults of the system
 // are returned then (COLOR_HIGHLIGHT: RGB(0, 120, 215)). Unknown indices give 0.
+// Implemented by the toolkit backend: on Qt in platform/qt/sys_color.cpp.
 
 #include "platform/window/win_types.h"
 
