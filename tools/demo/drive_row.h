@@ -15,19 +15,16 @@ class QWidget;
 
 class CDriveRow {
 public:
-    // Column of each part, for the window's header.
-    enum Column {
-        kDriveColumn,
-        kPlugColumn,  // four plug buttons from here
-        kPullColumn = kPlugColumn + 4,
-        kUnplugColumn,
-        kDeviceColumn,
-        kSlotColumn,
-        kWrittenColumn,
-        kVerifiedColumn,
-        kBarColumn,
-        kColumnCount,
-    };
+    // The grid column of each part, for the window's header: positions, not an enumeration.
+    static constexpr int kDriveColumn = 0;
+    static constexpr int kPlugColumn = 1;  // four plug buttons from here
+    static constexpr int kPullColumn = kPlugColumn + 4;
+    static constexpr int kUnplugColumn = kPullColumn + 1;
+    static constexpr int kDeviceColumn = kUnplugColumn + 1;
+    static constexpr int kSlotColumn = kDeviceColumn + 1;
+    static constexpr int kWrittenColumn = kSlotColumn + 1;
+    static constexpr int kVerifiedColumn = kWrittenColumn + 1;
+    static constexpr int kBarColumn = kVerifiedColumn + 1;
 
     // Makes the row's widgets in `grid` at `row`; their parent is `parent`.
     CDriveRow(CDeviceBench& bench, int drive, QGridLayout& grid, int row, QWidget* parent);
