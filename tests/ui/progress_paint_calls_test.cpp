@@ -1,5 +1,7 @@
 #include "recording_fixture.h"
 
+#include <optional>
+
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -17,57 +19,61 @@ protected:
     }
 };
 
-TEST_F(PaintCallsTest, FillsThenTheLabelTwiceThroughTheTwoClipRegionsOffScreen) {
-    window->Paint();
-    EXPECT_EQ(LastPaintCalls(), (Calls{
-                                    "paint.CreateCompatibleDC() = mem1",
-                                    "paint.CreateCompatibleBitmap(50, 14) = bitmap2",
-                                    "mem1.SelectObject(bitmap2) = mem1.stock",
-                                    "mem1.SetWindowOrgEx(0, 0)",
-                                    "mem1.SetBkColor(0x008000)",
-                                    "mem1.ExtTextOutW(0, 0, ETO_OPAQUE, {0,0,25,14}, \"\")",
-                                    "mem1.SetBkColor(0xffffff)",
-                                    "mem1.ExtTextOutW(0, 0, ETO_OPAQUE, {25,0,50,14}, \"\")",
-                                    "mem1.SetBkMode(TRANSPARENT)",
-                                    "mem1.SelectClipRgn({0,0,25,14})",
-                                    "mem1.SetTextColor(0xfefefe)",
-                                    "mem1.DrawTextW(\"50%\", {0,0,50,14}, 0x25)",
-                                    "mem1.SelectClipRgn({25,0,50,14})",
-                                    "mem1.SetTextColor(0x008100)",
-                                    "mem1.DrawTextW(\"50%\", {0,0,50,14}, 0x25)",
-                                    "paint.BitBlt(0, 0, 50, 14, mem1, 0, 0, SRCCOPY)",
-                                    "mem1.SelectObject(mem1.stock) = bitmap2",
-                                    "DeleteObject(bitmap2)",
-                                    "DeleteDC(mem1)",
-                                }));
+// The whole paint, call by call, for a paint of the whole window and for a repaint of part of
+// it. A part gets a bitmap of its own size, the origin moves to its corner and the clip regions
+// move with it, so the label still splits at the bar's edge (here at x = 25).
+struct PaintAreaCase {
+    const char* name;
+    std::optional<RECT> area;  // none: the whole window
+    const char* bitmapSize;
+    const char* origin;
+    const char* barClip;
+    const char* restClip;
+    const char* blit;        // BitBlt's destination and size
+    const char* blitSource;  // and the point it copies from
+};
+
+class PaintAreaTest : public PaintCallsTest, public ::testing::WithParamInterface<PaintAreaCase> {};
+
+TEST_P(PaintAreaTest, FillsThenTheLabelTwiceThroughTheTwoClipRegionsOffScreen) {
+    const PaintAreaCase& c = GetParam();
+    if (c.area) {
+        window->Paint(*c.area);
+    } else {
+        window->Paint();
+    }
+    EXPECT_EQ(LastPaintCalls(),
+              (Calls{
+                  "paint.CreateCompatibleDC() = mem1",
+                  std::string("paint.CreateCompatibleBitmap(") + c.bitmapSize + ") = bitmap2",
+                  "mem1.SelectObject(bitmap2) = mem1.stock",
+                  std::string("mem1.SetWindowOrgEx(") + c.origin + ")",
+                  "mem1.SetBkColor(0x008000)",
+                  "mem1.ExtTextOutW(0, 0, ETO_OPAQUE, {0,0,25,14}, \"\")",
+                  "mem1.SetBkColor(0xffffff)",
+                  "mem1.ExtTextOutW(0, 0, ETO_OPAQUE, {25,0,50,14}, \"\")",
+                  "mem1.SetBkMode(TRANSPARENT)",
+                  std::string("mem1.SelectClipRgn(") + c.barClip + ")",
+                  "mem1.SetTextColor(0xfefefe)",
+                  "mem1.DrawTextW(\"50%\", {0,0,50,14}, 0x25)",
+                  std::string("mem1.SelectClipRgn(") + c.restClip + ")",
+                  "mem1.SetTextColor(0x008100)",
+                  "mem1.DrawTextW(\"50%\", {0,0,50,14}, 0x25)",
+                  std::string("paint.BitBlt(") + c.blit + ", mem1, " + c.blitSource + ", SRCCOPY)",
+                  "mem1.SelectObject(mem1.stock) = bitmap2",
+                  "DeleteObject(bitmap2)",
+                  "DeleteDC(mem1)",
+              }));
 }
 
-// A repaint of part of the window: the bitmap covers only that part, the origin moves to its
-// corner, and the clip regions follow, so the label still splits at the bar's edge.
-TEST_F(PaintCallsTest, PartialRepaintShiftsOriginAndClipRegionsTogether) {
-    window->Paint(RECT{20, 2, 40, 10});
-    EXPECT_EQ(LastPaintCalls(), (Calls{
-                                    "paint.CreateCompatibleDC() = mem1",
-                                    "paint.CreateCompatibleBitmap(20, 8) = bitmap2",
-                                    "mem1.SelectObject(bitmap2) = mem1.stock",
-                                    "mem1.SetWindowOrgEx(20, 2)",
-                                    "mem1.SetBkColor(0x008000)",
-                                    "mem1.ExtTextOutW(0, 0, ETO_OPAQUE, {0,0,25,14}, \"\")",
-                                    "mem1.SetBkColor(0xffffff)",
-                                    "mem1.ExtTextOutW(0, 0, ETO_OPAQUE, {25,0,50,14}, \"\")",
-                                    "mem1.SetBkMode(TRANSPARENT)",
-                                    "mem1.SelectClipRgn({-20,-2,5,12})",
-                                    "mem1.SetTextColor(0xfefefe)",
-                                    "mem1.DrawTextW(\"50%\", {0,0,50,14}, 0x25)",
-                                    "mem1.SelectClipRgn({5,-2,30,12})",
-                                    "mem1.SetTextColor(0x008100)",
-                                    "mem1.DrawTextW(\"50%\", {0,0,50,14}, 0x25)",
-                                    "paint.BitBlt(20, 2, 20, 8, mem1, 20, 2, SRCCOPY)",
-                                    "mem1.SelectObject(mem1.stock) = bitmap2",
-                                    "DeleteObject(bitmap2)",
-                                    "DeleteDC(mem1)",
-                                }));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Areas, PaintAreaTest,
+    ::testing::Values(PaintAreaCase{"WholeWindow", std::nullopt, "50, 14", "0, 0", "{0,0,25,14}",
+                                    "{25,0,50,14}", "0, 0, 50, 14", "0, 0"},
+                      PaintAreaCase{"PartialRepaintShiftsOriginAndClipRegionsTogether",
+                                    RECT{20, 2, 40, 10}, "20, 8", "20, 2", "{-20,-2,5,12}",
+                                    "{5,-2,30,12}", "20, 2, 20, 8", "20, 2"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct EdgeCase {
     int pos;
