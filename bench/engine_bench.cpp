@@ -17,11 +17,13 @@
 
 #include "bench/bench_support.h"
 #include "device/drive_channel.h"
-#include "platform/sleep.h"
+#include "platform/drive_backend_override.h"
+#include "platform/files/executable_path_override.h"
+#include "platform/sleep_override.h"
 #include "sim/sim_drive_backend.h"
 #include "tools/kit/sample_image.h"
 #include "tools/kit/temp_dir.h"
-#include "update/device_monitor.h"
+#include "update/device_monitor_control.h"
 #include "update/update_worker.h"
 
 namespace {
@@ -33,17 +35,13 @@ const std::size_t kImageBlocks = ImageBlockCount(kImageBytes);
 // A monitor thread over a simulated backend, with the image beside a pretended executable.
 class CRunningMonitor {
 public:
-    explicit CRunningMonitor(CDriveBackend* backend) {
+    explicit CRunningMonitor(CDriveBackend* backend) : m_backendInPlace(backend) {
         m_folder.Write(kSampleImageName, MakeSampleImage(kImageBytes));
-        m_folder.PretendExecutableHere();
-        SetDriveBackend(backend);
         m_thread = std::thread([this] { RunDeviceMonitor(m_stop); });
     }
     ~CRunningMonitor() {
         m_stop = true;
         m_thread.join();
-        SetDriveBackend(nullptr);
-        CTempDir::ForgetPretendedExecutable();
     }
     // CPU time the monitor thread has used so far.
     std::chrono::nanoseconds CpuTime() {
@@ -57,6 +55,8 @@ public:
 
 private:
     CTempDir m_folder{"zelvane-bench"};
+    CScopedExecutablePath m_pretendedExecutable{m_folder.PathOf("zelvane")};
+    CScopedDriveBackend m_backendInPlace;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
@@ -134,7 +134,7 @@ void BM_ParallelDevices(benchmark::State& state) {
     const int devices = static_cast<int>(state.range(0));
     CSimDriveBackend backend;
     backend.SetLogging(false);
-    SetSleepDivisor(100);  // scan pauses are not what is measured here
+    CScopedSleepDivisor fasterPauses(100);  // scan pauses are not what is measured here
     CRunningMonitor monitor(&backend);
     for (auto _ : state) {
         std::vector<std::shared_ptr<CSimulatedDevice>> plugged;
@@ -162,7 +162,6 @@ void BM_ParallelDevices(benchmark::State& state) {
         }
         WaitUntil(AllSlotsFree, std::chrono::seconds(10));
     }
-    SetSleepDivisor(1);
 }
 
 BENCHMARK(BM_DetectionLatency)->Iterations(1)->Unit(benchmark::kSecond);

@@ -11,6 +11,7 @@
 #include "bench/bench_support.h"
 #include "device/device_protocol.h"
 #include "device/drive_channel.h"
+#include "platform/drive_backend_override.h"
 #include "sim/sim_drive_backend.h"
 #include "tools/kit/sample_image.h"
 #include "tools/kit/temp_dir.h"
@@ -24,14 +25,11 @@ struct CBench {
     CBench() : bytes(MakeSampleImage(kImageBytes)), path(folder.Write(kSampleImageName, bytes)) {
         backend.SetLogging(false);
         backend.Plug(0, CSimulatedDevice::UpdateMode());
-        SetDriveBackend(&backend);
         channel.OpenDrive(0);
     }
-    ~CBench() {
-        channel.CloseDrive();
-        SetDriveBackend(nullptr);
-    }
+    ~CBench() { channel.CloseDrive(); }
     CSimDriveBackend backend;
+    CScopedDriveBackend backendInPlace{&backend};
     CDriveChannel channel;
     CTempDir folder;
     std::vector<unsigned char> bytes;
@@ -64,14 +62,12 @@ struct CSlowDevice {
         device->SetCommandDelay(std::chrono::microseconds(100));
         backend.SetLogging(false);
         backend.Plug(0, device);
-        SetDriveBackend(&backend);
         channel.OpenDrive(0);
     }
-    ~CSlowDevice() {
-        channel.CloseDrive();
-        SetDriveBackend(&Fixture().backend);
-    }
+    // The guard then gives back the backend in place before, the big fixture's.
+    ~CSlowDevice() { channel.CloseDrive(); }
     CSimDriveBackend backend;
+    CScopedDriveBackend backendInPlace{&backend};
     CDriveChannel channel;
     CTempDir folder;
     std::vector<unsigned char> bytes;

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/drive_backend_override.h"
+
 namespace {
 std::atomic<CDriveBackend*> g_activeBackend{nullptr};
 }
@@ -11,6 +13,9 @@ CDriveBackend& GetDriveBackend() {
     return backend != nullptr ? *backend : GetSystemDriveBackend();
 }
 
-void SetDriveBackend(CDriveBackend* backend) {
-    g_activeBackend.store(backend, std::memory_order_release);
+CScopedDriveBackend::CScopedDriveBackend(CDriveBackend* backend)
+    : m_previous(g_activeBackend.exchange(backend, std::memory_order_acq_rel)) {}
+
+CScopedDriveBackend::~CScopedDriveBackend() {
+    g_activeBackend.store(m_previous, std::memory_order_release);
 }

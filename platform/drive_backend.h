@@ -34,13 +34,10 @@ public:
     virtual void Close(HANDLE handle) = 0;
 };
 
-// The backend the device layer uses now: the one set last, or the operating system's.
+// The backend the device layer uses now: the one a CScopedDriveBackend
+// (platform/drive_backend_override.h) has put in place, else the operating system's. Any thread.
 CDriveBackend& GetDriveBackend();
 
-// Puts `backend` in place of the operating system's; nullptr restores it. The caller keeps
-// ownership and keeps the backend alive while any drive opened through it may still be used.
-// Meant for start-up and for tests between cases, not while transfers run.
-void SetDriveBackend(CDriveBackend* backend);
-
-// The operating system's backend (SG_IO on Linux).
+// The operating system's backend; implemented per system, on Linux (SG_IO) in
+// platform/linux/sg_drive_backend.cpp. Lives as long as the process.
 CDriveBackend& GetSystemDriveBackend();

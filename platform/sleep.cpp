@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/sleep_override.h"
+
 namespace {
 std::atomic<unsigned> g_sleepDivisor{1};
 }
@@ -16,10 +18,9 @@ void SleepFor(unsigned milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(scaled == 0 ? 1 : scaled));
 }
 
-void SetSleepDivisor(unsigned divisor) {
-    g_sleepDivisor.store(divisor == 0 ? 1 : divisor, std::memory_order_relaxed);
-}
+CScopedSleepDivisor::CScopedSleepDivisor(unsigned divisor)
+    : m_previous(g_sleepDivisor.exchange(divisor == 0 ? 1 : divisor, std::memory_order_relaxed)) {}
 
-unsigned SleepDivisor() {
-    return g_sleepDivisor.load(std::memory_order_relaxed);
+CScopedSleepDivisor::~CScopedSleepDivisor() {
+    g_sleepDivisor.store(m_previous, std::memory_order_relaxed);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The simulator's drive backend: simulated devices plugged into drive numbers, behind the same
 // interface as the operating system's drives. Tests, benchmarks and the demo put it in place with
-// SetDriveBackend. Each instance is self-contained: nothing global carries from one to the next.
+// CScopedDriveBackend. Each instance is self-contained: nothing global carries from one to the
+// next.
 //
 // Thread-safe: plug, unplug, open, send and close may come from any thread at any time. A handle
 // opened before an unplug fails every request, also after the drive is plugged again.

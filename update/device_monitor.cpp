@@ -1,5 +1,6 @@
 #include "update/device_monitor.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "device/drive_channel.h"
 #include "platform/sleep.h"
 #include "ui/text_progress_ctrl.h"
+#include "update/device_monitor_control.h"
 #include "update/status_texts.h"
 #include "update/update_worker.h"
 

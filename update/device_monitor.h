@@ -3,20 +3,9 @@
 // numbers 0 to 25 over and over, with a pause after each scan, and starts one update worker for
 // every drive that holds no slot and answers as a device in update mode.
 
-#include <atomic>
-
 inline constexpr int kFirstScannedDrive = 0;
 inline constexpr int kLastScannedDrive = 25;
 
 // The thread's entry as the dialog starts it; `param` (the dialog) is not used. In the product it
-// never returns.
+// never returns. Tests end it through update/device_monitor_control.h.
 void DeviceMonitorThread(void* param);
-
-// Ends every loop started through DeviceMonitorThread and waits until they have returned, for
-// tests that run the whole program more than once in one process. Only loops already running
-// are ended (call it once the monitor has set up the bar); loops started later run again.
-void StopDeviceMonitors();
-
-// The same loop, ended when `stop` becomes true (checked between drives and after each pause).
-// Workers it started keep running; they end when their devices go.
-void RunDeviceMonitor(const std::atomic<bool>& stop);

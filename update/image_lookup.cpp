@@ -1,7 +1,7 @@
 #include "update/image_lookup.h"
 
-#include "platform/files/file_find.h"
 #include "platform/files/executable_path.h"
+#include "platform/files/file_find.h"
 
 std::u16string GetModuleDirectory() {
     return DriveAndDirectory(GetExecutablePath());

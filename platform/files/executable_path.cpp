@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <mutex>
+#include <utility>
 
+#include "platform/files/executable_path_override.h"
 #include "platform/files/utf.h"
 
 namespace {
@@ -31,9 +33,14 @@ std::u16string GetExecutablePath() {
     return ExecutablePathFromSystem();
 }
 
-void OverrideExecutablePath(const std::u16string& path) {
+CScopedExecutablePath::CScopedExecutablePath(const std::u16string& path) {
     std::lock_guard lock(g_overrideMutex);
-    g_override = path;
+    m_previous = std::exchange(g_override, path);
+}
+
+CScopedExecutablePath::~CScopedExecutablePath() {
+    std::lock_guard lock(g_overrideMutex);
+    g_override = std::move(m_previous);
 }
 
 std::u16string DriveAndDirectory(const std::u16string& path) {

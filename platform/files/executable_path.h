@@ -3,13 +3,10 @@
 
 #include <string>
 
-// The full path of the running executable (on Linux from /proc/self/exe), or the path set with
-// OverrideExecutablePath. Empty when the system cannot tell.
+// The full path of the running executable (on Linux from /proc/self/exe), or the path a
+// CScopedExecutablePath (platform/files/executable_path_override.h) has put in its place. Empty
+// when the system cannot tell. Any thread.
 std::u16string GetExecutablePath();
-
-// Makes GetExecutablePath answer `path` for every thread until it is called with an empty
-// string. For tests and the demo, which keep their image in a folder of their own.
-void OverrideExecutablePath(const std::u16string& path);
 
 // The drive and directory of `path`, up to and including its last "\" or "/": the drive is the
 // first two characters when the second is ":", and the directory runs from there. A path with

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "device/cdb.h"
+#include "platform/drive_backend_override.h"
 #include "sim_backend_fixture.h"
 #include "tests/device/capturing_backend.h"
 
@@ -108,13 +109,12 @@ TEST_F(DriveChannelTest, IsTargetDeviceLeavesTheTableAndTheRecordedDrive) {
 TEST(IsTargetDevice, ClosesTheHandleWhenInquiryFails) {
     CCapturingBackend backend;
     backend.sendSucceeds = false;
-    SetDriveBackend(&backend);
+    CScopedDriveBackend backendInPlace(&backend);
     CDriveChannel channel;
     EXPECT_EQ(channel.IsTargetDevice(2), 0);
     EXPECT_EQ(backend.requests.size(), 1u);
     EXPECT_EQ(backend.closes, 1);
     EXPECT_FALSE(channel.IsOpen());
-    SetDriveBackend(nullptr);
 }
 
 struct IdentityCase {
@@ -158,10 +158,9 @@ public:
 
 TEST(IsTargetDevice, AnAnswerShorterThanTwentyThreeBytesIsNotATarget) {
     CShortAnswerBackend backend;
-    SetDriveBackend(&backend);
+    CScopedDriveBackend backendInPlace(&backend);
     CDriveChannel channel;
     EXPECT_EQ(channel.IsTargetDevice(0), 0);
-    SetDriveBackend(nullptr);
 }
 
 TEST_F(DriveChannelTest, BlockCommandsReachTheDeviceAndReadBackWhatWasWritten) {

@@ -6,20 +6,15 @@
 #include <functional>
 
 #include "device/drive_channel.h"
+#include "platform/drive_backend_override.h"
 #include "tests/device/capturing_backend.h"
 
 namespace {
 
 class RequestFieldsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetDriveBackend(&m_backend);
-        ASSERT_EQ(m_channel.OpenDrive(0), 1);
-    }
-    void TearDown() override {
-        m_channel.CloseDrive();
-        SetDriveBackend(nullptr);
-    }
+    void SetUp() override { ASSERT_EQ(m_channel.OpenDrive(0), 1); }
+    void TearDown() override { m_channel.CloseDrive(); }
 
     PassThroughRequest LastRequest() const {
         PassThroughRequest request;
@@ -30,6 +25,7 @@ protected:
     }
 
     CCapturingBackend m_backend;
+    CScopedDriveBackend m_backendInPlace{&m_backend};
     CDriveChannel m_channel;
     std::uint8_t m_buffer[kDeviceBlockBytes] = {};
 };
@@ -131,19 +127,18 @@ TEST(FillRequest, ClearsWhatWasThereAndSetCdbComesAfter) {
 
 TEST(Commands, OnAClosedChannelFailAndSendNothing) {
     CCapturingBackend backend;
-    SetDriveBackend(&backend);
+    CScopedDriveBackend backendInPlace(&backend);
     CDriveChannel channel;
     std::uint8_t buffer[kDeviceBlockBytes] = {};
     EXPECT_EQ(channel.Inquiry(buffer), 0);
     EXPECT_EQ(channel.WriteBlock(buffer, 1, 0), 0);
     EXPECT_EQ(channel.ReadBlock(buffer, 1, 0), 0);
     EXPECT_TRUE(backend.requests.empty());
-    SetDriveBackend(nullptr);
 }
 
 TEST(Commands, ReportThePlatformCallsResult) {
     CCapturingBackend backend;
-    SetDriveBackend(&backend);
+    CScopedDriveBackend backendInPlace(&backend);
     CDriveChannel channel;
     std::uint8_t buffer[kDeviceBlockBytes] = {};
     ASSERT_EQ(channel.OpenDrive(3), 1);
@@ -152,7 +147,6 @@ TEST(Commands, ReportThePlatformCallsResult) {
     backend.sendSucceeds = true;
     EXPECT_EQ(channel.ReadBlock(buffer, 1, 0), 1);
     channel.CloseDrive();
-    SetDriveBackend(nullptr);
 }
 
 }  // namespace

@@ -17,14 +17,15 @@
 #include "app/resource.h"
 #include "app/zelvane_dlg.h"
 #include "device/cdb.h"
-#include "platform/sleep.h"
+#include "platform/files/executable_path_override.h"
+#include "platform/sleep_override.h"
 #include "platform/window/native_window.h"
 #include "sim_backend_fixture.h"
 #include "tools/kit/sample_image.h"
 #include "tools/kit/step_runner.h"
 #include "tools/kit/temp_dir.h"
 #include "ui/text_progress_ctrl.h"
-#include "update/device_monitor.h"
+#include "update/device_monitor_control.h"
 #include "update/update_worker.h"
 #include "wait.h"
 
@@ -54,8 +55,6 @@ protected:
     void SetUp() override {
         SimBackendTest::SetUp();
         PrepareApplication();
-        SetSleepDivisor(10);
-        m_dir.PretendExecutableHere();
         m_dir.Write(kSampleImageName, m_image);
         g_progress[0].SetListener(m_texts);
     }
@@ -66,8 +65,6 @@ protected:
         }
         EXPECT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; }));
         g_progress[0].SetListener(nullptr);
-        CTempDir::ForgetPretendedExecutable();
-        SetSleepDivisor(1);
         SimBackendTest::TearDown();
     }
 
@@ -87,6 +84,8 @@ protected:
 
     CTempDir m_dir;
     const std::vector<unsigned char> m_image = MakeSampleImage(200 * 1024);
+    CScopedExecutablePath m_pretendedExecutable{m_dir.PathOf("zelvane")};
+    CScopedSleepDivisor m_fasterPauses{10};
     std::shared_ptr<CTextLog> m_texts = std::make_shared<CTextLog>();
     // Made after PrepareApplication, which registers the icon the dialog loads.
     std::optional<CZelvaneDlg> m_dialogHolder;

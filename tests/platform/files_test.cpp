@@ -6,8 +6,9 @@
 #include <filesystem>
 
 #include "platform/files/binary_file.h"
-#include "platform/files/file_find.h"
 #include "platform/files/executable_path.h"
+#include "platform/files/executable_path_override.h"
+#include "platform/files/file_find.h"
 #include "platform/files/utf.h"
 #include "tools/kit/temp_dir.h"
 
@@ -36,14 +37,21 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{u"C:/mixed\\sep/up.exe", u"C:/mixed\\sep/"},
                       SplitCase{u"zelvane", u""}));
 
-TEST(ModuleFileName, ComesFromTheSystemUnlessOverridden) {
+// A pretended path holds while its guard lives; guards nest, each giving back the one before.
+TEST(ExecutablePath, ComesFromTheSystemUnlessPretended) {
     std::u16string real = GetExecutablePath();
     ASSERT_FALSE(real.empty());
     EXPECT_EQ(real[0], u'/');
     EXPECT_NE(real.find(u"platform_files_tests"), std::u16string::npos);
-    OverrideExecutablePath(u"/opt/upd/zelvane");
-    EXPECT_EQ(GetExecutablePath(), u"/opt/upd/zelvane");
-    OverrideExecutablePath(u"");
+    {
+        CScopedExecutablePath pretended(u"/opt/upd/zelvane");
+        EXPECT_EQ(GetExecutablePath(), u"/opt/upd/zelvane");
+        {
+            CScopedExecutablePath inner(u"/srv/other/zelvane");
+            EXPECT_EQ(GetExecutablePath(), u"/srv/other/zelvane");
+        }
+        EXPECT_EQ(GetExecutablePath(), u"/opt/upd/zelvane");
+    }
     EXPECT_EQ(GetExecutablePath(), real);
 }
 

@@ -2,6 +2,7 @@
 
 #include "device/drive_channel.h"
 #include "platform/drive_backend.h"
+#include "platform/drive_backend_override.h"
 
 namespace {
 
@@ -27,15 +28,23 @@ public:
     int opens = 0;
 };
 
-TEST(SystemDriveBackend, IsTheDefaultAndComesBackAfterAReplacement) {
+// Replacements nest: each guard gives back the backend that was in place before it.
+TEST(SystemDriveBackend, IsTheDefaultAndComesBackAfterNestedReplacements) {
     EXPECT_EQ(&GetDriveBackend(), &GetSystemDriveBackend());
-    CRefusingBackend replacement;
-    SetDriveBackend(&replacement);
-    EXPECT_EQ(&GetDriveBackend(), &replacement);
-    CDriveChannel channel;
-    EXPECT_EQ(channel.IsTargetDevice(0), 0);
-    EXPECT_EQ(replacement.opens, 1);
-    SetDriveBackend(nullptr);
+    CRefusingBackend outer;
+    {
+        CScopedDriveBackend outerInPlace(&outer);
+        EXPECT_EQ(&GetDriveBackend(), &outer);
+        CDriveChannel channel;
+        EXPECT_EQ(channel.IsTargetDevice(0), 0);
+        EXPECT_EQ(outer.opens, 1);
+        CRefusingBackend inner;
+        {
+            CScopedDriveBackend innerInPlace(&inner);
+            EXPECT_EQ(&GetDriveBackend(), &inner);
+        }
+        EXPECT_EQ(&GetDriveBackend(), &outer);
+    }
     EXPECT_EQ(&GetDriveBackend(), &GetSystemDriveBackend());
 }
 

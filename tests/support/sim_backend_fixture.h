@@ -5,17 +5,15 @@
 #include <gtest/gtest.h>
 
 #include "device/drive_channel.h"
-#include "platform/drive_backend.h"
+#include "platform/drive_backend_override.h"
 #include "sim/sim_drive_backend.h"
 
 class SimBackendTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CDriveChannel::ClearSlots();
-        SetDriveBackend(&m_backend);
     }
     void TearDown() override {
-        SetDriveBackend(nullptr);
         CDriveChannel::ClearSlots();
     }
 
@@ -26,4 +24,5 @@ protected:
     }
 
     CSimDriveBackend m_backend;
+    CScopedDriveBackend m_backendInPlace{&m_backend};  // made after, and ended before, m_backend
 };

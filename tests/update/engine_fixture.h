@@ -13,11 +13,12 @@
 #include <vector>
 
 #include "bar_recorder.h"
-#include "platform/sleep.h"
+#include "platform/files/executable_path_override.h"
+#include "platform/sleep_override.h"
 #include "sim_backend_fixture.h"
 #include "tools/kit/sample_image.h"
 #include "tools/kit/temp_dir.h"
-#include "update/device_monitor.h"
+#include "update/device_monitor_control.h"
 #include "update/update_worker.h"
 #include "wait.h"
 
@@ -27,8 +28,6 @@ protected:
 
     void SetUp() override {
         SimBackendTest::SetUp();
-        SetSleepDivisor(kSpeedUp);
-        m_dir.PretendExecutableHere();
         for (int slot = 0; slot < kSlotCount; ++slot) {
             m_bars.push_back(std::make_unique<CBarRecorder>(slot));
         }
@@ -45,8 +44,6 @@ protected:
         EXPECT_TRUE(WaitUntil([] { return RunningWorkerCount() == 0; })) << "a worker never ended";
         EXPECT_EQ(m_backend.OpenHandleCount(), 0);
         m_bars.clear();
-        CTempDir::ForgetPretendedExecutable();
-        SetSleepDivisor(1);
         SimBackendTest::TearDown();
     }
 
@@ -96,6 +93,8 @@ protected:
     static constexpr int kScanMarkerDrive = 25;
 
     CTempDir m_dir;
+    CScopedExecutablePath m_pretendedExecutable{m_dir.PathOf("zelvane")};
+    CScopedSleepDivisor m_fasterPauses{kSpeedUp};
     std::shared_ptr<CSimulatedDevice> m_scanMarker = CSimulatedDevice::OrdinaryDisk();
     std::vector<std::unique_ptr<CBarRecorder>> m_bars;
     std::atomic<bool> m_stop{false};

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/files/executable_path.h"
+#include "platform/files/executable_path_override.h"
 #include "platform/files/utf.h"
 #include "tools/kit/temp_dir.h"
 
@@ -56,7 +57,9 @@ TEST_F(ImageLookupTest, ADanglingLinkCountsAsAFile) {
 
 TEST_F(ImageLookupTest, NamesThatAreNotUtf8AreNotTakenForTheImage) {
     Touch("Tarvik_000001_DB.bin");
-    Touch("Tarvik_\xE9" "00002_DB.bin");  // Latin-1: no UTF-16 path opens it again
+    Touch(
+        "Tarvik_\xE9"
+        "00002_DB.bin");  // Latin-1: no UTF-16 path opens it again
     EXPECT_EQ(Find(), m_dir.PathOf("Tarvik_000001_DB.bin"));
 }
 
@@ -86,9 +89,10 @@ TEST_F(ImageLookupTest, APatternOfTwoHundredSixtyCharactersFindsNothing) {
 }
 
 TEST(ModuleDirectory, IsTheExecutablesDirectoryWithItsSeparator) {
-    OverrideExecutablePath(u"/opt/upd/zelvane");
-    EXPECT_EQ(GetModuleDirectory(), u"/opt/upd/");
-    OverrideExecutablePath(u"");
+    {
+        CScopedExecutablePath pretended(u"/opt/upd/zelvane");
+        EXPECT_EQ(GetModuleDirectory(), u"/opt/upd/");
+    }
     std::u16string real = GetModuleDirectory();
     ASSERT_FALSE(real.empty());
     EXPECT_EQ(real.back(), u'/');

@@ -3,7 +3,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/files/executable_path.h"
 #include "platform/files/utf.h"
 #include "tools/kit/sample_image.h"
 #include "update/image_lookup.h"
@@ -39,7 +38,7 @@ CDemoImageFolder::CDemoImageFolder() {
         m_error = "cannot write the image into " + m_folder.Path().string();
         return;
     }
-    m_folder.PretendExecutableHere(kPretendedExecutable);
+    m_pretendedExecutable.emplace(m_folder.PathOf(kPretendedExecutable));
 }
 
 bool CDemoImageFolder::LoadImage() {

@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/files/executable_path_override.h"
 #include "tools/kit/temp_dir.h"
 
 class CDemoImageFolder {
@@ -45,4 +47,6 @@ private:
     std::vector<std::uint8_t> m_image;
     bool m_copied = false;
     std::string m_error;
+    // For the object's life, so for the demo's: workers may look for the image until the end.
+    std::optional<CScopedExecutablePath> m_pretendedExecutable;
 };

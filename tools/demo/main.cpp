@@ -11,13 +11,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "app/app_start.h"
 #include "app/bar_report.h"
 #include "app/zelvane_app.h"
-#include "platform/drive_backend.h"
-#include "platform/sleep.h"
+#include "platform/drive_backend_override.h"
+#include "platform/sleep_override.h"
 #include "sim/sim_drive_backend.h"
 #include "tools/demo/bar_history.h"
 #include "tools/demo/bench_window.h"
@@ -169,8 +170,9 @@ std::shared_ptr<CBarHistory> WatchVisibleBar(CResultShots& shots) {
 int RunScenario(DemoScenario scenario, const CDemoOptions& options, bool headless,
                 CDeviceBench& bench, CDemoImageFolder& images) {
     std::printf("image: %s/%s\n", images.Folder().c_str(), images.ImageName().c_str());
+    std::optional<CScopedSleepDivisor> fasterPauses;
     if (scenario != DemoScenario::kShowcase) {
-        SetSleepDivisor(kScriptedSleepDivisor);
+        fasterPauses.emplace(kScriptedSleepDivisor);
     }
     CResultShots shots(options.screenshotDir, stdout);
     std::shared_ptr<CBarHistory> history = WatchVisibleBar(shots);
@@ -208,7 +210,7 @@ int main(int argc, char** argv) {
     // Never destroyed: workers may still use it when the process ends.
     static CSimDriveBackend backend;
     backend.SetLogging(false);  // the demo may run for hours; the log would only grow
-    SetDriveBackend(&backend);
+    CScopedDriveBackend simulatorInPlace(&backend);  // never ended either: see the _Exit below
     CDemoImageFolder images;
     if (!images.Ready()) {
         std::fprintf(stderr, "zelvane-demo: %s\n", images.Error().c_str());

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <system_error>
 
-#include "platform/files/executable_path.h"
 #include "platform/files/utf.h"
 
 namespace {
@@ -60,14 +59,6 @@ bool CTempDir::WriteFile(const std::string& name, const std::vector<std::uint8_t
               static_cast<std::streamsize>(bytes.size()));
     out.close();
     return static_cast<bool>(out);
-}
-
-void CTempDir::PretendExecutableHere(const std::string& name) const {
-    OverrideExecutablePath(PathOf(name));
-}
-
-void CTempDir::ForgetPretendedExecutable() {
-    OverrideExecutablePath(u"");
 }
 
 bool CTempDir::MoveAside(const std::string& name) const {

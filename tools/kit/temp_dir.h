@@ -32,11 +32,6 @@ public:
     std::u16string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
     bool WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
 
-    // Makes the program believe its executable is `name` in this folder. Nothing here undoes it,
-    // not even the destructor: a worker that looks for its image afterwards must find none rather
-    // than the one beside the real executable. ForgetPretendedExecutable undoes it.
-    void PretendExecutableHere(const std::string& name = "zelvane") const;
-    static void ForgetPretendedExecutable();
 
     // Moves `name` into a subfolder, out of the image lookup's sight (it skips folders and does
     // not descend), and back. False on a file error.
