@@ -10,12 +10,8 @@
 
 class SimBackendTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        CDriveChannel::ClearSlots();
-    }
-    void TearDown() override {
-        CDriveChannel::ClearSlots();
-    }
+    void SetUp() override { CDriveChannel::ClearSlots(); }
+    void TearDown() override { CDriveChannel::ClearSlots(); }
 
     std::shared_ptr<CSimulatedDevice> PlugTarget(int drive) {
         auto device = CSimulatedDevice::UpdateMode();
