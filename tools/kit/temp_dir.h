@@ -1,8 +1,9 @@
 #pragma once
 // A fresh folder of one's own, removed with everything in it when the object goes away, where an
 // image can lie beside a pretended executable: the updater looks for its image beside the
-// executable, so a test, a benchmark or the demo points that path in here and controls what it
-// finds without touching anything beside the real program.
+// executable, so a test, a benchmark or the demo points that path in here (a
+// CScopedExecutablePath on PathOf("zelvane")) and controls what it finds without touching
+// anything beside the real program.
 //
 // Not thread-safe; the updater's workers may read the folder's files meanwhile.
 
