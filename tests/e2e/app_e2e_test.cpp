@@ -10,10 +10,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <chrono>
 #include <mutex>
 #include <optional>
 
 #include "app/app_start.h"
+#include "app/bar_report.h"
 #include "app/resource.h"
 #include "app/zelvane_dlg.h"
 #include "platform/files/module_path.h"
@@ -22,6 +24,7 @@
 #include "sim_backend_fixture.h"
 #include "step_script.h"
 #include "temp_dir.h"
+#include "test_pipe.h"
 #include "ui/text_progress_ctrl.h"
 #include "update/device_monitor.h"
 #include "update/update_worker.h"
@@ -108,6 +111,45 @@ TEST_F(AppTest, UpdatesADeviceFromStartToItsUnplug) {
     EXPECT_EQ(device->ReadMemory(1, 1600, expected.size()), expected);
     EXPECT_FALSE(g_progress[0].IsWindow());
 }
+
+// The headless report's reader stops reading (a full pipe) or goes away (a closed pipe): the
+// device is still updated to its end, and the window's thread keeps running.
+class AppReportTest : public AppTest, public ::testing::WithParamInterface<bool> {
+protected:
+    bool ReaderGone() const { return GetParam(); }
+};
+
+TEST_P(AppReportTest, AReaderThatDoesNotReadHoldsUpNoUpdate) {
+    CTestPipe pipe;
+    if (ReaderGone()) {
+        pipe.CloseReader();
+    } else {
+        pipe.Fill();
+    }
+    auto report = std::make_shared<CBarReport>(pipe.Writer(), CBarReport::Reader::kProgram);
+    g_progress[0].SetListener(report);
+    std::shared_ptr<CSimulatedDevice> device;
+    CStepScript script;
+    script
+        .Then(
+            "monitor ready", [&] { return BarText() == kWait; }, [&] { device = PlugTarget(4); })
+        .Then(
+            "success", [&] { return BarText() == u"Success!!"; },
+            [&] { m_dialog.EndDialog(IDCANCEL); });
+    script.Start(m_dialog);
+    m_dialog.DoModal();
+    EXPECT_TRUE(script.Finished());
+    std::vector<unsigned char> expected(200 * 1024, 0x3C);
+    expected.resize(201 * 1024, 0xFF);
+    EXPECT_EQ(device->ReadMemory(1, 1600, expected.size()), expected);
+    // The writing thread, still held up by a full pipe, fails once nobody can read any more.
+    pipe.CloseReader();
+    g_progress[0].SetListener(nullptr);
+    EXPECT_FALSE(report->Finish(std::chrono::seconds(30)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, AppReportTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Gone" : "NeverReads"; });
 
 TEST_F(AppTest, ShowsOneBorderedBarAndNoButtons) {
     CStepScript script;

@@ -98,14 +98,14 @@ INSTANTIATE_TEST_SUITE_P(
     Characters, UpcaseTest,
     ::testing::Values(UpcaseCase{u'a', u'A'}, UpcaseCase{u'z', u'Z'}, UpcaseCase{u'A', u'A'},
                       UpcaseCase{u'_', u'_'}, UpcaseCase{u'\u00E4', u'\u00C4'},  // ä
-                      UpcaseCase{u'\u00FF', u'\u0178'},                         // ÿ, far away
+                      UpcaseCase{u'\u00FF', u'\u0178'},                          // ÿ, far away
                       UpcaseCase{u'\u00DF', u'\u00DF'},  // ß: only a two-letter upper case
                       UpcaseCase{u'\u00F7', u'\u00F7'},  // ÷ between the Latin-1 letters
                       UpcaseCase{u'\u0101', u'\u0100'},  // ā, in a run of pairs
                       UpcaseCase{u'\u0100', u'\u0100'}, UpcaseCase{u'\u0131', u'I'},  // ı
-                      UpcaseCase{u'\u03C9', u'\u03A9'},                              // ω
-                      UpcaseCase{u'\u03C2', u'\u03A3'},                              // final ς
-                      UpcaseCase{u'\u0450', u'\u0400'},                              // ѐ
+                      UpcaseCase{u'\u03C9', u'\u03A9'},                               // ω
+                      UpcaseCase{u'\u03C2', u'\u03A3'},                               // final ς
+                      UpcaseCase{u'\u0450', u'\u0400'},                               // ѐ
                       UpcaseCase{u'\u1F80', u'\u1F88'},  // ᾀ: the one-letter mapping only
                       UpcaseCase{u'\uFF41', u'\uFF21'},  // fullwidth a, the last run
                       UpcaseCase{char16_t{0xD800}, char16_t{0xD800}},

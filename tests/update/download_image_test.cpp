@@ -277,14 +277,14 @@ TEST_P(ImageChangedInPlaceTest, FailsAsAFileErrorAndTheNextAttemptWritesTheNewVe
     EXPECT_EQ(m_bar->Positions().back(), 100);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Changes, ImageChangedInPlaceTest,
-    ::testing::Values(ChangeCase{"RewrittenSameLength", 100 * 1024, false},
-                      ChangeCase{"CutBelowWhatWasWritten", 3 * 1024 + 100, false},
-                      ChangeCase{"CutInsideTheReadAhead", 40 * 1024, false},
-                      ChangeCase{"CopiedOverLonger", 150 * 1024, true},
-                      ChangeCase{"CopiedOverShorter", 2 * 1024, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Changes, ImageChangedInPlaceTest,
+                         ::testing::Values(ChangeCase{"RewrittenSameLength", 100 * 1024, false},
+                                           ChangeCase{"CutBelowWhatWasWritten", 3 * 1024 + 100,
+                                                      false},
+                                           ChangeCase{"CutInsideTheReadAhead", 40 * 1024, false},
+                                           ChangeCase{"CopiedOverLonger", 150 * 1024, true},
+                                           ChangeCase{"CopiedOverShorter", 2 * 1024, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A rename over the image or its removal leaves the open file as it was: that version is written
 // whole, as before.

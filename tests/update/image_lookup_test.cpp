@@ -64,7 +64,9 @@ TEST_F(ImageLookupTest, ADanglingLinkCountsAsAFile) {
 
 TEST_F(ImageLookupTest, NamesThatAreNotUtf8AreNotTakenForTheImage) {
     Touch("Tarvik_000001_DB.bin");
-    Touch("Tarvik_\xE9" "00002_DB.bin");  // Latin-1: no UTF-16 path opens it again
+    Touch(
+        "Tarvik_\xE9"
+        "00002_DB.bin");  // Latin-1: no UTF-16 path opens it again
     EXPECT_EQ(Find(), m_dir.PathOf("Tarvik_000001_DB.bin"));
 }
 

@@ -144,7 +144,8 @@ TEST_F(UpdateEngineTest, AnImageRewrittenDuringTheTransferSucceedsOnlyWithTheNew
     std::vector<std::u16string> texts = Bar(0).Texts();
     EXPECT_EQ(texts, (std::vector<std::u16string>{kWait, u"", u"DB File Open Error!!", kSuccess}));
     std::vector<int> positions = Bar(0).Positions();
-    EXPECT_TRUE(std::all_of(positions.begin(), positions.end(), [](int pos) { return pos <= 100; }));
+    EXPECT_TRUE(
+        std::all_of(positions.begin(), positions.end(), [](int pos) { return pos <= 100; }));
 }
 
 TEST_F(UpdateEngineTest, ADeviceGoneWhileTheImageCannotOpenGivesItsSlotBack) {
