@@ -1,23 +1,51 @@
 #include "app/app_start.h"
 
 #include <QGuiApplication>
+#include <chrono>
 #include <memory>
+#include <mutex>
 
 #include "app/bar_report.h"
 #include "app/resource.h"
+#include "platform/files/fd_output.h"
 #include "platform/qt/qt_icons.h"
 #include "res/icon_resources.h"
 #include "ui/text_progress_ctrl.h"
+
+namespace {
+
+// Long enough for any reader that keeps up; short enough that nobody waits for one that does not.
+constexpr std::chrono::milliseconds kReportDrainBound{1000};
+
+std::mutex g_reportMutex;
+std::shared_ptr<CBarReport> g_report;  // the headless report, kept for FinishApplication
+
+}  // namespace
 
 bool RunsHeadless() {
     return QGuiApplication::platformName() == QStringLiteral("offscreen");
 }
 
 void PrepareApplication() {
+    IgnoreBrokenPipes();
     // Lets desktops match the window with the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("zelvane"));
     RegisterIcon(IDR_MAINFRAME, ZelvaneIcon());
     if (RunsHeadless()) {
-        g_progress[0].SetListener(std::make_shared<CBarReport>());
+        auto report = std::make_shared<CBarReport>();
+        g_progress[0].SetListener(report);
+        std::lock_guard lock(g_reportMutex);
+        g_report = report;
+    }
+}
+
+void FinishApplication() {
+    std::shared_ptr<CBarReport> report;
+    {
+        std::lock_guard lock(g_reportMutex);
+        report = g_report;
+    }
+    if (report) {
+        report->Finish(kReportDrainBound);
     }
 }

@@ -1,21 +1,51 @@
 #pragma once
-// Reports what the visible bar shows as lines on standard output, for runs without a display:
+// Reports what the visible bar shows, for runs without a display. To a program (a pipe or a
+// file) as lines, each written whole:
 //     text: Success!!
 //     pos: 57
-// Each line is flushed at once, so a reader sees it while the program runs.
+// Consecutive positions that wait for a slow reader merge into the last one. To a person (a
+// terminal) as one line per text, its percentage rewritten in place:
+//     100%  Success!!
+//
+// Never waits for the reader and never ends the program: the lines are written by a CReportWriter
+// on its own thread, and a reader that goes away only ends the report.
+// Threads: as CProgressListener requires; each call holds a lock only to queue its line.
 
-#include <cstdio>
+#include <chrono>
 #include <mutex>
+#include <string>
 
+#include "app/report_writer.h"
 #include "ui/text_progress_ctrl.h"
 
 class CBarReport : public CProgressListener {
 public:
-    explicit CBarReport(std::FILE* out = stdout) : m_out(out) {}
+    enum class Reader { kProgram, kPerson };
+
+    // To standard output, for a person when that is a terminal.
+    CBarReport();
+    // To `fd` (borrowed, see CReportWriter), in the form `reader` reads.
+    CBarReport(int fd, Reader reader);
+    // Finishes as Finish does, so that a program ending right after loses no line its reader
+    // would have taken.
+    ~CBarReport() override;
+
     void OnTextChanged(const std::u16string& text) override;
     void OnPosChanged(int pos) override;
 
+    // Waits at most `bound` for what was reported to be written; ends a person's last line.
+    // Returns whether everything was written.
+    bool Finish(std::chrono::milliseconds bound);
+
 private:
-    std::mutex m_mutex;
-    std::FILE* m_out;
+    static constexpr std::chrono::milliseconds kFinishBound{1000};
+
+    std::string PersonLine() const;
+
+    const Reader m_reader;
+    std::mutex m_mutex;       // keeps what is shown and the order of the queued lines together
+    std::string m_text;       // the bar's text, for a person's line
+    int m_pos = 0;            // the bar's position, for a person's line
+    bool m_lineOpen = false;  // a person's line has been started and not yet ended
+    CReportWriter m_writer;
 };

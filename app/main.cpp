@@ -15,7 +15,9 @@ int main(int argc, char** argv) {
     theApp.InitInstance();
     // The monitor and the workers are never told to stop: the process ends here, at once, also
     // in the middle of a transfer. Destructors of globals are not run, since those threads may
-    // still be using them; the system closes the drives.
+    // still be using them; the system closes the drives. What the headless report holds is
+    // written first, unless its reader does not keep up.
+    FinishApplication();
     std::fflush(nullptr);
     std::_Exit(EXIT_SUCCESS);
 }

@@ -47,6 +47,12 @@ int Percentage(std::uint32_t bytesDone, std::uint64_t length) {
     return percentage < static_cast<double>(INT_MAX) ? static_cast<int>(percentage) : INT_MAX;
 }
 
+// A file cut below what was already written was rewritten or truncated in place: the device no
+// longer holds a beginning of it, and the percentage would pass 100.
+bool FileCutBelow(std::uint64_t length, std::uint32_t bytesDone) {
+    return length < bytesDone;
+}
+
 void ShowPercentage(int slot, int percentage) {
     if (slot >= 0 && slot < kSlotCount) {
         g_progress[slot].SetPos(percentage);
@@ -99,11 +105,14 @@ int Transfer(CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& p
         bytesDone += bytesRead;
         // Asked after every block: the file may change while it is written.
         std::optional<std::uint64_t> length = file.GetLength();
-        if (!length) {
+        if (!length || FileCutBelow(*length, bytesDone)) {
             return DL_FILE_OPEN_ERROR;
         }
         ShowPercentage(slot, Percentage(bytesDone, *length));
     } while (bytesRead == kBlockBytes && readBack == 1);
+    if (readBack == 1 && !file.StillBeginsWithWhatWasRead()) {
+        return DL_FILE_OPEN_ERROR;  // the device holds parts of two versions: write it anew
+    }
     return readBack == 1 ? DL_OK : DL_CONNECTION_ERROR;
 }
 

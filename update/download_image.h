@@ -17,7 +17,8 @@ enum DownloadResult : int {
     DL_OK = 0,                 // every block read back equal to what was sent
     DL_TARGET_ERROR = -1,      // unknown kind, or the image would pass device address 2^32
     DL_CONNECTION_ERROR = -2,  // a read-back command failed; the transfer stopped after that block
-    DL_FILE_OPEN_ERROR = -3,   // the file did not open, or reading or measuring it failed
+    DL_FILE_OPEN_ERROR = -3,   // the file did not open, reading or measuring it failed, or it was
+                               // rewritten or cut in place under the transfer
     DL_VERIFY_ERROR = -4,      // one block still read back different after its last send
 };
 
@@ -28,5 +29,8 @@ inline constexpr int kMaxSendsPerBlock = 8;
 // closed here) and returns a DownloadResult. Blocks are 1024 bytes, the last one filled up with
 // 0xFF; a file whose length is a multiple of 1024 (or empty) gets one more block of 0xFF. After
 // every block the percentage goes to g_progress[slot] when `slot` is 0 to 3. Blocks already
-// written stay on the device whatever the outcome. Runs on the caller's thread; keeps nothing.
+// written stay on the device whatever the outcome. DL_OK only when the device holds one version of
+// the file: one that grows meanwhile is written to its new end; one rewritten or cut in place
+// gives DL_FILE_OPEN_ERROR (a new attempt writes it anew from its first block), so the percentage
+// never passes 100. Runs on the caller's thread; keeps nothing.
 int DownloadImage(std::u16string path, CDriveChannel* channel, int kind, int slot);

@@ -20,12 +20,20 @@ public:
     // kMaxPathChars UTF-16 characters or more.
     bool Open(const std::u16string& path);
     // Reads up to `count` bytes; fewer only at the end of the file, 0 there. Empty on a read
-    // error or when the file is not open.
+    // error, when the file is not open, or when the file has been cut short below the bytes this
+    // read would hand out (read ahead before the cut, they are no longer the file's).
     std::optional<std::uint32_t> Read(void* buffer, std::uint32_t count);
     // The file's current length; empty when it cannot be measured.
     std::optional<std::uint64_t> GetLength() const;
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
+
+    // Whether the file still begins with every byte Read has handed out since Open, so that they
+    // are one version of the file even if it was written meanwhile (appending keeps them; a
+    // rewrite or a cut in place does not). Cheap while the file's length and times stay what
+    // they were at the last look; after any change it reads that part again, without moving
+    // the read position. False on a read error or when the file is not open.
+    bool StillBeginsWithWhatWasRead();
 
 private:
     // Reads are served from a read-ahead buffer, so that a caller reading small blocks does not
@@ -33,7 +41,20 @@ private:
     static constexpr std::uint32_t kReadAhead = 64 * 1024;
     bool Refill();
 
+    // What the file looked like at the last look: any write changes one of these.
+    struct CStamp {
+        std::int64_t length = 0;
+        std::int64_t modifiedSec = 0, modifiedNsec = 0;
+        std::int64_t changedSec = 0, changedNsec = 0;
+        bool operator==(const CStamp&) const = default;
+    };
+    std::optional<CStamp> LookAtFile() const;
+    std::optional<std::uint64_t> DigestOfFirstBytes(std::uint64_t count) const;
+
     int m_fd = -1;
+    CStamp m_stamp;                 // at Open or at the last look that found the read bytes intact
+    std::uint64_t m_handedOut = 0;  // bytes Read has handed out since Open
+    std::uint64_t m_digest = 0;     // of those bytes
     std::unique_ptr<unsigned char[]> m_buffer;
     std::uint32_t m_buffered = 0;  // bytes in m_buffer
     std::uint32_t m_consumed = 0;  // of those, already handed out

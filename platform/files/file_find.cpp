@@ -8,12 +8,15 @@
 #include <climits>
 #include <memory>
 
+#include "platform/files/upcase_table.h"
 #include "platform/files/utf.h"
 
 namespace {
 
+// Names are compared as the Windows file system compares them: upper-cased through the whole
+// simple case mapping of the plane, not only a-z, so that "ä" sorts with "Ä", after "Ö".
 char16_t FoldCase(char16_t c) {
-    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+    return UpcaseCodeUnit(c);
 }
 
 std::u16string CurrentDirectory() {

@@ -10,10 +10,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <chrono>
 #include <mutex>
 #include <optional>
 
 #include "app/app_start.h"
+#include "app/bar_report.h"
 #include "app/resource.h"
 #include "app/zelvane_dlg.h"
 #include "device/cdb.h"
@@ -24,6 +26,7 @@
 #include "tools/kit/sample_image.h"
 #include "tools/kit/step_runner.h"
 #include "tools/kit/temp_dir.h"
+#include "test_pipe.h"
 #include "ui/text_progress_ctrl.h"
 #include "update/device_monitor_control.h"
 #include "update/update_worker.h"
@@ -118,6 +121,43 @@ TEST_F(AppTest, UpdatesADeviceFromStartToItsUnplug) {
     EXPECT_TRUE(DeviceHoldsImage(*device, m_image));
     EXPECT_FALSE(g_progress[0].IsWindow());
 }
+
+// The headless report's reader stops reading (a full pipe) or goes away (a closed pipe): the
+// device is still updated to its end, and the window's thread keeps running.
+class AppReportTest : public AppTest, public ::testing::WithParamInterface<bool> {
+protected:
+    bool ReaderGone() const { return GetParam(); }
+};
+
+TEST_P(AppReportTest, AReaderThatDoesNotReadHoldsUpNoUpdate) {
+    CTestPipe pipe;
+    if (ReaderGone()) {
+        pipe.CloseReader();
+    } else {
+        pipe.Fill();
+    }
+    auto report = std::make_shared<CBarReport>(pipe.Writer(), CBarReport::Reader::kProgram);
+    g_progress[0].SetListener(report);
+    std::shared_ptr<CSimulatedDevice> device;
+    CStepRunner script("report");
+    script
+        .Then(
+            "monitor ready", [&] { return BarText() == kWait; }, [&] { device = PlugTarget(4); })
+        .Then(
+            "success", [&] { return BarText() == u"Success!!"; },
+            [&] { m_dialog.EndDialog(IDCANCEL); });
+    StartScript(script);
+    m_dialog.DoModal();
+    EXPECT_TRUE(script.Passed());
+    EXPECT_TRUE(DeviceHoldsImage(*device, m_image));
+    // The writing thread, still held up by a full pipe, fails once nobody can read any more.
+    pipe.CloseReader();
+    g_progress[0].SetListener(nullptr);
+    EXPECT_FALSE(report->Finish(std::chrono::seconds(30)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, AppReportTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Gone" : "NeverReads"; });
 
 TEST_F(AppTest, ShowsOneBorderedBarAndNoButtons) {
     CStepRunner script("app");

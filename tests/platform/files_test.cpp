@@ -9,6 +9,7 @@
 #include "platform/files/executable_path.h"
 #include "platform/files/executable_path_override.h"
 #include "platform/files/file_find.h"
+#include "platform/files/upcase_table.h"
 #include "platform/files/utf.h"
 #include "tools/kit/temp_dir.h"
 
@@ -87,6 +88,44 @@ TEST(NtfsOrder, ComparesWithoutLetterCase) {
     EXPECT_TRUE(NtfsNameLess(u"aZ", u"a_"));
 }
 
+struct UpcaseCase {
+    char16_t c;
+    char16_t upper;
+};
+
+class UpcaseTest : public ::testing::TestWithParam<UpcaseCase> {};
+
+TEST_P(UpcaseTest, FollowsTheSimpleCaseMappingOfThePlane) {
+    EXPECT_EQ(UpcaseCodeUnit(GetParam().c), GetParam().upper);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Characters, UpcaseTest,
+    ::testing::Values(UpcaseCase{u'a', u'A'}, UpcaseCase{u'z', u'Z'}, UpcaseCase{u'A', u'A'},
+                      UpcaseCase{u'_', u'_'}, UpcaseCase{u'\u00E4', u'\u00C4'},  // ä
+                      UpcaseCase{u'\u00FF', u'\u0178'},                          // ÿ, far away
+                      UpcaseCase{u'\u00DF', u'\u00DF'},  // ß: only a two-letter upper case
+                      UpcaseCase{u'\u00F7', u'\u00F7'},  // ÷ between the Latin-1 letters
+                      UpcaseCase{u'\u0101', u'\u0100'},  // ā, in a run of pairs
+                      UpcaseCase{u'\u0100', u'\u0100'}, UpcaseCase{u'\u0131', u'I'},  // ı
+                      UpcaseCase{u'\u03C9', u'\u03A9'},                               // ω
+                      UpcaseCase{u'\u03C2', u'\u03A3'},                               // final ς
+                      UpcaseCase{u'\u0450', u'\u0400'},                               // ѐ
+                      UpcaseCase{u'\u1F80', u'\u1F88'},  // ᾀ: the one-letter mapping only
+                      UpcaseCase{u'\uFF41', u'\uFF21'},  // fullwidth a, the last run
+                      UpcaseCase{char16_t{0xD800}, char16_t{0xD800}},
+                      UpcaseCase{char16_t{0xFFFF}, char16_t{0xFFFF}}));
+
+TEST(NtfsOrder, UpperCasesBeyondAsciiAndMatchesWildcardsTheSameWay) {
+    // "ä" counts as "Ä" (U+00C4), before "Ö" (U+00D6), not as U+00E4 after it.
+    EXPECT_TRUE(NtfsNameLess(u"Tarvik_00000\u00E4", u"Tarvik_00000\u00D6"));
+    EXPECT_FALSE(NtfsNameLess(u"\u00F6", u"\u00D6"));
+    EXPECT_FALSE(NtfsNameLess(u"\u00D6", u"\u00F6"));
+    EXPECT_TRUE(MatchesWildcard(u"\u00C4*.bin", u"\u00E4rger.BIN"));
+    EXPECT_TRUE(MatchesWildcard(u"\u03A9?", u"\u03C9a"));
+    EXPECT_FALSE(MatchesWildcard(u"\u00C4*", u"A"));
+}
+
 TEST(Utf, RoundTripsAndReplacesWhatIsBroken) {
     std::u16string text = u"Datei_\u00e4\u20ac_\U0001F600";
     EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
@@ -141,6 +180,35 @@ TEST_F(BinaryFileTest, APathOfTwoHundredSixtyCharactersDoesNotOpen) {
     std::u16string tooLong = m_dir.Write(longName + "b", {1});
     ASSERT_EQ(tooLong.size(), 260u);
     EXPECT_FALSE(m_file.Open(tooLong));
+}
+
+// Bytes read ahead before the file was cut are no longer the file's: they are never handed out.
+TEST_F(BinaryFileTest, ACutFileHandsOutNothingReadAheadBeyondItsNewEnd) {
+    std::u16string path = m_dir.Write("image.bin", std::vector<unsigned char>(8192, 0x33));
+    ASSERT_TRUE(m_file.Open(path));
+    unsigned char buffer[1024];
+    ASSERT_EQ(m_file.Read(buffer, 1024), 1024u);  // the whole file is read ahead now
+    std::filesystem::resize_file(m_dir.Path() / "image.bin", 1500);
+    EXPECT_FALSE(m_file.Read(buffer, 1024).has_value());
+    EXPECT_TRUE(m_file.StillBeginsWithWhatWasRead());  // the first 1024 bytes are still there
+    std::filesystem::resize_file(m_dir.Path() / "image.bin", 500);
+    EXPECT_FALSE(m_file.StillBeginsWithWhatWasRead());
+}
+
+TEST_F(BinaryFileTest, TellsWhetherTheFileStillBeginsWithWhatWasRead) {
+    std::u16string path = m_dir.Write("image.bin", {1, 2, 3, 4});
+    ASSERT_TRUE(m_file.Open(path));
+    unsigned char buffer[3];
+    ASSERT_EQ(m_file.Read(buffer, 3), 3u);
+    EXPECT_TRUE(m_file.StillBeginsWithWhatWasRead());
+    m_dir.Write("image.bin", {1, 2, 3, 9, 9, 9});  // the unread byte and more: still one version
+    EXPECT_TRUE(m_file.StillBeginsWithWhatWasRead());
+    m_dir.Write("image.bin", {1, 7, 3, 9, 9, 9});  // a byte already handed out changed
+    EXPECT_FALSE(m_file.StillBeginsWithWhatWasRead());
+    m_dir.Write("image.bin", {1, 2, 3, 4});  // written back: the read bytes are the file's again
+    EXPECT_TRUE(m_file.StillBeginsWithWhatWasRead());
+    m_file.Close();
+    EXPECT_FALSE(m_file.StillBeginsWithWhatWasRead());
 }
 
 TEST_F(BinaryFileTest, OthersMayWriteWhileItIsOpen) {

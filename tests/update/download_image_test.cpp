@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -206,6 +208,100 @@ TEST_F(DownloadImageTest, AFileThatGrowsMeanwhileIsWrittenToItsNewEnd) {
     m_device->SetCommandHook(nullptr);
     EXPECT_TRUE(DeviceHoldsImage(*m_device, grown));
     EXPECT_EQ(m_bar->Positions().back(), 100);
+}
+
+// An image changed in place while it is written: rewritten with other bytes of the same length,
+// cut short, or cut and written again longer (as a copy over it does). The change happens while
+// the device takes block 1605; the device must never end up with a mix reported as a success.
+struct ChangeCase {
+    const char* name;
+    std::size_t newBytes;
+    bool cutFirst;  // the file is emptied before the new bytes are written, as a copy over it does
+};
+
+class ImageChangedInPlaceTest : public DownloadImageTest,
+                                public ::testing::WithParamInterface<ChangeCase> {
+protected:
+    static constexpr std::uint32_t kChangeBlock = 1605;
+
+    // Replaces the image's bytes in place (same file, same inode) when block kChangeBlock goes out.
+    void ChangeAtBlock(const std::vector<unsigned char>& bytes, bool cutFirst) {
+        m_device->SetCommandHook([this, bytes, cutFirst](const std::uint8_t* cdb) {
+            Cdb12 expected = MakeBlockCdb(SCSIOP_WRITE_BLOCK, 1, kChangeBlock);
+            if (std::equal(expected.begin(), expected.end(), cdb) && !m_changed.exchange(true)) {
+                Rewrite(bytes, cutFirst);
+            }
+        });
+    }
+    void Rewrite(const std::vector<unsigned char>& bytes, bool cutFirst) const {
+        std::filesystem::path path = m_dir.Path() / "Tarvik_000001_DB.bin";
+        if (cutFirst) {
+            std::filesystem::resize_file(path, 0);
+        }
+        std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (bytes.size() < std::filesystem::file_size(path)) {
+            std::filesystem::resize_file(path, bytes.size());
+        }
+    }
+
+    std::atomic<bool> m_changed{false};
+};
+
+TEST_P(ImageChangedInPlaceTest, FailsAsAFileErrorAndTheNextAttemptWritesTheNewVersionWhole) {
+    const ChangeCase& c = GetParam();
+    std::u16string path = Image(100 * 1024);
+    std::vector<unsigned char> newer(c.newBytes);
+    for (std::size_t i = 0; i < newer.size(); ++i) {
+        newer[i] = static_cast<unsigned char>(0xA5 ^ (i * 7));
+    }
+    ChangeAtBlock(newer, c.cutFirst);
+    EXPECT_EQ(DownloadImage(path, &m_channel, IMAGE_DB, 0), DL_FILE_OPEN_ERROR);
+    ASSERT_TRUE(m_changed);
+    std::vector<int> shown = m_bar->Positions();
+    EXPECT_TRUE(std::all_of(shown.begin(), shown.end(), [](int pos) { return pos <= 100; }));
+    if (c.newBytes < 5 * 1024) {
+        // Cut below what was already written: nothing read ahead before the cut goes out.
+        EXPECT_EQ(Requests().back().cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, 1, kChangeBlock));
+    }
+
+    // What the worker does next: the same path again, from its first block.
+    m_device->SetCommandHook(nullptr);
+    EXPECT_EQ(DownloadImage(path, &m_channel, IMAGE_DB, 0), DL_OK);
+    std::vector<unsigned char> expected = newer;
+    expected.resize((newer.size() / 1024 + 1) * 1024, 0xFF);
+    EXPECT_EQ(m_device->ReadMemory(1, 1600, expected.size()), expected);
+    EXPECT_EQ(m_bar->Positions().back(), 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, ImageChangedInPlaceTest,
+                         ::testing::Values(ChangeCase{"RewrittenSameLength", 100 * 1024, false},
+                                           ChangeCase{"CutBelowWhatWasWritten", 3 * 1024 + 100,
+                                                      false},
+                                           ChangeCase{"CutInsideTheReadAhead", 40 * 1024, false},
+                                           ChangeCase{"CopiedOverLonger", 150 * 1024, true},
+                                           ChangeCase{"CopiedOverShorter", 2 * 1024, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A rename over the image or its removal leaves the open file as it was: that version is written
+// whole, as before.
+TEST_F(DownloadImageTest, AnImageReplacedByRenameMeanwhileIsWrittenInItsOpenedVersion) {
+    std::u16string path = Image(20 * 1024);
+    std::vector<unsigned char> opened = m_image;
+    m_dir.Write("next.bin", std::vector<unsigned char>(30 * 1024, 0x11));
+    m_device->SetCommandHook([&](const std::uint8_t* cdb) {
+        if (cdb[0] == SCSIOP_WRITE_BLOCK && cdb[5] == (1603 & 0xFF)) {
+            std::error_code ignored;
+            std::filesystem::rename(m_dir.Path() / "next.bin",
+                                    m_dir.Path() / "Tarvik_000001_DB.bin", ignored);
+        }
+    });
+    EXPECT_EQ(DownloadImage(path, &m_channel, IMAGE_DB, 0), DL_OK);
+    m_device->SetCommandHook(nullptr);
+    opened.resize(21 * 1024, 0xFF);
+    EXPECT_EQ(m_device->ReadMemory(1, 1600, opened.size()), opened);
 }
 
 // The bar repaints only when its filled width changes, so a long transfer costs at most one

@@ -33,6 +33,14 @@ TEST_F(ImageLookupTest, SeveralMatchesGiveTheLastInNameOrderWhateverTheCase) {
     EXPECT_EQ(Find(), m_dir.PathOf("tarvik_000003_db.BIN"));
 }
 
+// The Windows file system upper-cases whole names before it orders them, "ä" as "Ä" (U+00C4),
+// which comes before "Ö" (U+00D6); folding a-z only would leave "ä" (U+00E4) last.
+TEST_F(ImageLookupTest, NamesThatDifferInNonAsciiLettersAreOrderedUpperCased) {
+    Touch("Tarvik_00000\xC3\xA4_DB.bin");  // ä
+    Touch("Tarvik_00000\xC3\x96_DB.bin");  // Ö
+    EXPECT_EQ(Find(), m_dir.PathOf("Tarvik_00000\xC3\x96_DB.bin"));
+}
+
 TEST_F(ImageLookupTest, NearMissesDoNotMatch) {
     for (const char* name :
          {"Tarvik_12345_DB.bin", "Tarvik_1234567_DB.bin", "Tarvik_123456_DB.bin~",

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <fstream>
 
 #include "device/cdb.h"
 #include "engine_fixture.h"
@@ -116,6 +118,34 @@ TEST_F(UpdateEngineTest, AnImageThatOpensOnlyLaterStillEndsInSuccess) {
     std::vector<std::u16string> texts = Bar(0).Texts();
     EXPECT_GE(Count(texts, u"DB File Open Error!!"), 1);
     EXPECT_EQ(texts.back(), kSuccess);
+}
+
+// The image rewritten in place in the middle of a transfer: no success for the mix of two
+// versions; the worker's next attempt writes the new version from its first block.
+TEST_F(UpdateEngineTest, AnImageRewrittenDuringTheTransferSucceedsOnlyWithTheNewVersionWhole) {
+    PlaceImage(60 * 1024);
+    auto device = PlugTarget(0);
+    std::atomic<bool> rewritten{false};
+    std::vector<unsigned char> newer(60 * 1024, 0x6B);
+    const Cdb12 trigger = MakeBlockCdb(SCSIOP_WRITE_BLOCK, 1, 1620);
+    device->SetCommandHook([&](const std::uint8_t* cdb) {
+        if (std::equal(trigger.begin(), trigger.end(), cdb) && !rewritten.exchange(true)) {
+            std::fstream out(m_dir.Path() / "Tarvik_000001_DB.bin",
+                             std::ios::binary | std::ios::in | std::ios::out);
+            out.write(reinterpret_cast<const char*>(newer.data()),
+                      static_cast<std::streamsize>(newer.size()));
+        }
+    });
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess; }));
+    device->SetCommandHook(nullptr);
+    EXPECT_TRUE(rewritten);
+    EXPECT_TRUE(Holds(*device, newer));
+    std::vector<std::u16string> texts = Bar(0).Texts();
+    EXPECT_EQ(texts, (std::vector<std::u16string>{kWait, u"", u"DB File Open Error!!", kSuccess}));
+    std::vector<int> positions = Bar(0).Positions();
+    EXPECT_TRUE(
+        std::all_of(positions.begin(), positions.end(), [](int pos) { return pos <= 100; }));
 }
 
 TEST_F(UpdateEngineTest, ADeviceGoneWhileTheImageCannotOpenGivesItsSlotBack) {

@@ -1,0 +1,119 @@
+// The headless report of the visible bar: never waits for its reader, never ends the program, and
+// writes what it writes whole and in order.
+
+#include "app/bar_report.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "app/report_writer.h"
+#include "test_pipe.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(BarReport, WritesTextAndPositionLinesForAProgram) {
+    CTestPipe pipe;
+    CBarReport report(pipe.Writer(), CBarReport::Reader::kProgram);
+    report.OnTextChanged(u"Wait Connect..");
+    report.OnTextChanged(u"");
+    report.OnPosChanged(57);
+    report.OnTextChanged(u"\u00C4nderung!!");
+    ASSERT_TRUE(report.Finish(30s));
+    EXPECT_EQ(pipe.ReadAvailable(),
+              "text: Wait Connect..\ntext: \npos: 57\ntext: \xC3\x84nderung!!\n");
+}
+
+TEST(BarReport, ShowsAPersonOneLinePerTextWithItsPercentageRewritten) {
+    CTestPipe pipe;
+    CBarReport report(pipe.Writer(), CBarReport::Reader::kPerson);
+    report.OnTextChanged(u"Wait Connect..");
+    report.OnTextChanged(u"");
+    report.OnPosChanged(7);
+    report.OnPosChanged(100);
+    report.OnTextChanged(u"Success!!");
+    ASSERT_TRUE(report.Finish(30s));  // ends the last line
+    std::string written = pipe.ReadAvailable();
+    // The two positions may have merged while the writer was busy.
+    const std::string first = "  0%  Wait Connect..\n  0%";
+    const std::string last = "\r100%\n100%  Success!!\n";
+    EXPECT_TRUE(written == first + "\r  7%" + last || written == first + last) << written;
+}
+
+// The reader has stopped: the reporting threads go on at once; the positions that waited merge
+// into the last one, and every text comes out, in order, once the reader reads again.
+TEST(BarReport, NeverWaitsForAStoppedReaderAndLosesNoTextMeanwhile) {
+    CTestPipe pipe;
+    std::size_t filled = pipe.Fill();
+    CBarReport report(pipe.Writer(), CBarReport::Reader::kProgram);
+    for (int round = 0; round < 3; ++round) {
+        report.OnTextChanged(u"round " + std::u16string(1, static_cast<char16_t>(u'0' + round)));
+        for (int pos = 0; pos <= 100; ++pos) {
+            report.OnPosChanged(pos);
+        }
+    }
+    EXPECT_FALSE(report.Finish(1ms));  // still held up by the full pipe
+    pipe.Skip(filled);
+    ASSERT_TRUE(report.Finish(30s));
+    std::string written = pipe.ReadAvailable();
+    // The first text may have gone out before the pipe held it up; after it, at most one
+    // position per text.
+    EXPECT_NE(written.find("text: round 0\n"), std::string::npos);
+    std::size_t one = written.find("text: round 1\n");
+    std::size_t two = written.find("text: round 2\n");
+    ASSERT_NE(one, std::string::npos);
+    ASSERT_NE(two, std::string::npos);
+    EXPECT_LT(one, two);
+    EXPECT_EQ(written.substr(one), "text: round 1\npos: 100\ntext: round 2\npos: 100\n");
+}
+
+// The reader has gone: the report ends, the program goes on.
+TEST(BarReport, AReaderThatGoesAwayEndsOnlyTheReport) {
+    CTestPipe pipe;
+    pipe.CloseReader();
+    CBarReport report(pipe.Writer(), CBarReport::Reader::kProgram);
+    report.OnTextChanged(u"Success!!");
+    report.OnPosChanged(100);
+    EXPECT_FALSE(report.Finish(30s));
+    report.OnTextChanged(u"Wait Connect..");  // taken and dropped
+    EXPECT_FALSE(report.Finish(30s));
+}
+
+// More waiting pieces than the backlog holds: the report ends rather than lose one in the middle;
+// what was written is the report's beginning.
+TEST(ReportWriter, ABacklogOverflowEndsTheReportWithABeginningWritten) {
+    CTestPipe pipe;
+    std::size_t filled = pipe.Fill();
+    CReportWriter writer(pipe.Writer(), 4);
+    for (int piece = 0; piece < 20; ++piece) {
+        writer.Append(std::to_string(piece) + ";", false);
+    }
+    EXPECT_TRUE(writer.Ended());
+    pipe.Skip(filled);
+    pipe.CloseReader();  // lets a write held up by the full pipe fail rather than wait
+    EXPECT_FALSE(writer.Drain(30s));
+}
+
+TEST(ReportWriter, MergesOnlyReplaceablePiecesThatFollowEachOther) {
+    CTestPipe pipe;
+    std::size_t filled = pipe.Fill();
+    CReportWriter writer(pipe.Writer());
+    writer.Append("a", false);
+    ASSERT_FALSE(writer.Drain(1ms));
+    writer.Append("1", true);
+    writer.Append("2", true);
+    writer.Append("b", false);
+    writer.Append("3", true);
+    writer.Append("c", false);
+    writer.Append("4", true);
+    writer.Append("5", true);
+    pipe.Skip(filled);
+    ASSERT_TRUE(writer.Drain(30s));
+    std::string written = pipe.ReadAvailable();
+    EXPECT_EQ(written, "a2b3c5");
+}
+
+}  // namespace
