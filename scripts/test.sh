@@ -6,8 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Prints each skipped test of the run whose output is in $2 with the reason it gave: the line
-# after "SKIPPED: ", or after GoogleTest's "Skipped", in CTest's log of the build folder $1.
+# Prints each skipped test of the run whose output is in $2 with the reason it gave: the text
+# after "SKIPPED: ", or the line after GoogleTest's "Skipped", in CTest's log of the build
+# folder $1.
 show_skip_reasons() {
     local build=$1 output=$2 name reason
     local skipped
@@ -16,9 +17,12 @@ show_skip_reasons() {
     echo "Skipped tests and their reasons:"
     while read -r name; do
         reason=$(awk -v test="$name" '
-            /^[0-9]+\/[0-9]+ Test: / { sub(/^[0-9]+\/[0-9]+ Test: /, ""); current = $0; next }
+            /^[0-9]+\/[0-9]+ Test: / { sub(/^[0-9]+\/[0-9]+ Test: /, ""); current = $0; shown = 0; next }
             current != test { next }
-            /^SKIPPED: / { sub(/^SKIPPED: /, ""); print; exit }
+            /^Output:$/ { shown = 1; next }
+            /^<end of output>$/ { shown = 0; next }
+            !shown { next }
+            match($0, /SKIPPED: /) { print substr($0, RSTART + RLENGTH); exit }
             after_gtest_skip { print; exit }
             /: Skipped$/ { after_gtest_skip = 1 }
         ' "$build/Testing/Temporary/LastTest.log")
