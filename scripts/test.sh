@@ -1,8 +1,34 @@
 #!/usr/bin/env bash
 # Installs what is missing, then configures, builds and runs every test through CTest, once per
-# preset named (debug when none is named). Fails as soon as one build or one test fails.
+# preset named (debug when none is named). Fails as soon as one build or one test fails. A test
+# that cannot run on this machine (no 32-bit support, no way to boot the VM) is reported as
+# skipped, and its reason is shown after CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# Prints each skipped test of the run whose output is in $2 with the reason it gave: the text
+# after "SKIPPED: ", or the line after GoogleTest's "Skipped", in CTest's log of the build
+# folder $1.
+show_skip_reasons() {
+    local build=$1 output=$2 name reason
+    local skipped
+    skipped=$(sed -n 's/^[[:space:]]*[0-9]\+ - \(.*\) (Skipped)$/\1/p' "$output")
+    [ -n "$skipped" ] || return 0
+    echo "Skipped tests and their reasons:"
+    while read -r name; do
+        reason=$(awk -v test="$name" '
+            /^[0-9]+\/[0-9]+ Test: / { sub(/^[0-9]+\/[0-9]+ Test: /, ""); current = $0; shown = 0; next }
+            current != test { next }
+            /^Output:$/ { shown = 1; next }
+            /^<end of output>$/ { shown = 0; next }
+            !shown { next }
+            match($0, /SKIPPED: /) { print substr($0, RSTART + RLENGTH); exit }
+            after_gtest_skip { print; exit }
+            /: Skipped$/ { after_gtest_skip = 1 }
+        ' "$build/Testing/Temporary/LastTest.log")
+        echo "  $name: ${reason:-no reason given}"
+    done <<< "$skipped"
+}
 
 scripts/install-deps.sh
 
@@ -12,9 +38,10 @@ for preset in "${presets[@]}"; do
     echo "=== preset: $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
+    output=$(mktemp)
     status=0
-    ctest --preset "$preset" -j "$(nproc)" || status=$?
-    # CTest shows a test's output only when it fails: a skipped test's reason is shown here.
-    grep -h 'SKIPPED' "build/$preset/Testing/Temporary/LastTest.log" || true
-    [ "$status" -eq 0 ] || exit "$status"
+    ctest --preset "$preset" -j "$(nproc)" | tee "$output" || status=$?
+    show_skip_reasons "build/$preset" "$output"
+    rm -f "$output"
+    [ $status -eq 0 ] || exit $status
 done
