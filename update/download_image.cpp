@@ -1,6 +1,5 @@
 #include "update/download_image.h"
 
-#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -30,7 +29,7 @@ bool PlacementOf(int kind, CImagePlacement& placement) {
     }
 }
 
-// Every image takes one block per full 1024 bytes plus one: the short last block, or the
+// Every image takes one block per full block of bytes plus one: the short last block, or the
 // all-0xFF block after a file that ends on a block boundary. 32-bit addresses must not wrap.
 bool FitsBelowAddressLimit(std::uint32_t firstAddress, std::uint64_t length) {
     std::uint64_t blocks = length / kBlockBytes + 1;
@@ -41,10 +40,10 @@ int Percentage(std::uint32_t bytesDone, std::uint64_t length) {
     if (length == 0) {
         return 100;  // nothing was left to write
     }
-    // The quotient first, then times 100, truncated: 29,696 of 102,400 bytes shows 28. A file cut
-    // short while it is written can put far more behind than it holds: keep the value an int.
+    // The quotient first, then times 100, truncated: 29,696 of 102,400 bytes shows 28. The caller
+    // has made sure the file is not shorter than what was written, so this stays within 0 to 100.
     double percentage = static_cast<double>(bytesDone) / static_cast<double>(length) * 100.0;
-    return percentage < static_cast<double>(INT_MAX) ? static_cast<int>(percentage) : INT_MAX;
+    return static_cast<int>(percentage);
 }
 
 // A file cut below what was already written was rewritten or truncated in place: the device no

@@ -6,11 +6,12 @@
 
 class CDriveChannel;
 
-// Which image, and so where on the device it goes and which target byte its commands carry.
+// Which image, and so where on the device it goes and which target byte its commands carry (the
+// placements are in device/device_protocol.h).
 enum ImageKind : int {
-    IMAGE_FIRMWARE = 0,  // from byte 0x8003000, target byte 0
-    IMAGE_VOICE = 1,     // from byte 0, target byte 1
-    IMAGE_DB = 2,        // from byte 0x190000 (block 1600), target byte 1
+    IMAGE_FIRMWARE = 0,  // kFirmwarePlacement
+    IMAGE_VOICE = 1,     // kVoicePlacement
+    IMAGE_DB = 2,        // kDatabasePlacement
 };
 
 enum DownloadResult : int {
@@ -26,8 +27,9 @@ enum DownloadResult : int {
 inline constexpr int kMaxSendsPerBlock = 8;
 
 // Writes the file at `path` to the device behind `channel` (open, borrowed: neither opened nor
-// closed here) and returns a DownloadResult. Blocks are 1024 bytes, the last one filled up with
-// 0xFF; a file whose length is a multiple of 1024 (or empty) gets one more block of 0xFF. After
+// closed here) and returns a DownloadResult. Blocks are kDeviceBlockBytes long, the last one
+// filled up with 0xFF; a file whose length is a multiple of it (or empty) gets one more block of
+// 0xFF. After
 // every block the percentage goes to g_progress[slot] when `slot` is 0 to 3. Blocks already
 // written stay on the device whatever the outcome. DL_OK only when the device holds one version of
 // the file: one that grows meanwhile is written to its new end; one rewritten or cut in place
