@@ -4,8 +4,9 @@
 // $ZELVANE_WINE_DEVICE_DIR goes to the device server (zelvane-wine-device); every other ioctl
 // goes on to the system untouched.
 //
-// Descriptors are recognised by what they point to: the wineserver, not this process, opens a
-// drive and hands the descriptor over, so there is no open to intercept. A failing command
+// Descriptors are recognised by what they point to, the name of the node they were opened by
+// (wine_device_wire.h): the wineserver, not this process, opens a drive and hands the descriptor
+// over, so there is no open to intercept. A failing command
 // comes back as ioctl returning -1 with EIO: Wine turns any SG_IO that returns without error
 // into a successful DeviceIoControl, whatever transport status it carries, so a failed call is
 // the only transport fault a Windows program under Wine can see.
@@ -54,18 +55,16 @@ const std::string& DeviceDir() {
     return dir;
 }
 
-int DriveBehind(int fd) {
+bool NodeBehind(int fd, CWineNodeName& name) {
     if (DeviceDir().empty()) {
-        return -1;
+        return false;
     }
     char link[64];
     char target[PATH_MAX];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     ssize_t length = readlink(link, target, sizeof target - 1);
-    if (length <= 0) {
-        return -1;
-    }
-    return WineDriveOfNode(DeviceDir(), std::string(target, static_cast<std::size_t>(length)));
+    return length > 0 &&
+           ParseWineNodePath(DeviceDir(), std::string(target, static_cast<std::size_t>(length)), name);
 }
 
 thread_local int t_connection = -1;
@@ -118,13 +117,13 @@ bool Exchange(const CWineSgRequest& request, void* data, CWineSgAnswer& answer) 
     return true;
 }
 
-bool BuildRequest(int drive, const sg_io_hdr_t& io, std::uint64_t tag, CWineSgRequest& request) {
+bool BuildRequest(const CWineNodeName& node, const sg_io_hdr_t& io, CWineSgRequest& request) {
     if (io.interface_id != 'S' || io.iovec_count != 0 || io.cmdp == nullptr ||
         io.cmd_len > sizeof request.cdb || io.dxfer_len > kWineMaxTransfer) {
         return false;
     }
-    request.drive = drive;
-    request.tag = tag;
+    request.drive = node.drive;
+    request.generation = node.generation;
     std::memcpy(request.cdb, io.cmdp, io.cmd_len);
     request.cdbLength = io.cmd_len;
     request.dataIn = io.dxfer_direction == SG_DXFER_TO_DEV ? SCSI_IOCTL_DATA_OUT : SCSI_IOCTL_DATA_IN;
@@ -149,17 +148,13 @@ void FillResult(const CWineSgAnswer& answer, sg_io_hdr_t& io) {
     io.info = answer.scsiStatus != 0 ? SG_INFO_CHECK : SG_INFO_OK;
 }
 
-int ServeSgIo(int fd, int drive, sg_io_hdr_t* io) {
-    off_t tag = lseek(fd, 0, SEEK_CUR);
+int ServeSgIo(const CWineNodeName& node, sg_io_hdr_t* io) {
     CWineSgRequest request;
     CWineSgAnswer answer;
-    if (io == nullptr || tag < 0 || !BuildRequest(drive, *io, static_cast<std::uint64_t>(tag), request) ||
+    if (io == nullptr || !BuildRequest(node, *io, request) ||
         !Exchange(request, io->dxferp, answer) || !answer.succeeded) {
         errno = EIO;
         return -1;
-    }
-    if (answer.tag != static_cast<std::uint64_t>(tag)) {
-        lseek(fd, static_cast<off_t>(answer.tag), SEEK_SET);
     }
     FillResult(answer, *io);
     return 0;
@@ -174,9 +169,9 @@ extern "C" int ioctl(int fd, unsigned long request, ...) {
     void* argument = va_arg(arguments, void*);
     va_end(arguments);
     if (request == SG_IO) {
-        int drive = DriveBehind(fd);
-        if (drive >= 0) {
-            return ServeSgIo(fd, drive, static_cast<sg_io_hdr_t*>(argument));
+        CWineNodeName node;
+        if (NodeBehind(fd, node)) {
+            return ServeSgIo(node, static_cast<sg_io_hdr_t*>(argument));
         }
     }
     return SystemIoctl()(fd, request, argument);

@@ -8,9 +8,6 @@
 #include <cstring>
 
 namespace {
-// A descriptor whose first command found the drive unplugged: it stays dead, as a handle whose
-// device went away does. The simulator's handles start far above it.
-constexpr std::uint64_t kDeadTag = 1;
 constexpr std::uint8_t kFixedSenseCurrent = 0x70;
 constexpr std::uint8_t kDescriptorSenseDeferred = 0x73;
 constexpr std::uint32_t kSenseHeaderBytes = 8;
@@ -61,10 +58,15 @@ bool CWineDeviceServer::Plug(int drive, std::shared_ptr<CSimulatedDevice> device
         return false;
     }
     std::lock_guard lock(m_mutex);
-    // The device is in place before the link appears, so the first open after it finds it.
+    RemoveLinkLocked(drive);
+    CPlug& plug = m_plugs[drive];
     m_backend.Unplug(drive);
-    m_lastDevice[drive] = device;
+    m_backend.Close(plug.handle);
+    plug.lastDevice = device;
+    ++plug.generation;
+    // The device is in place before the link appears, so the first open after it finds it.
     m_backend.Plug(drive, std::move(device));
+    plug.handle = m_backend.Open(drive);
     if (!Link(drive, error)) {
         m_backend.Unplug(drive);
         return false;
@@ -87,7 +89,7 @@ void CWineDeviceServer::Unplug(int drive) {
     }
     std::lock_guard lock(m_mutex);
     // The link goes first: from then on no new open reaches the device.
-    ::unlink(LinkPath(drive).c_str());
+    RemoveLinkLocked(drive);
     m_backend.Unplug(drive);
 }
 
@@ -108,7 +110,7 @@ std::shared_ptr<CSimulatedDevice> CWineDeviceServer::LastDevice(int drive) const
         return nullptr;
     }
     std::lock_guard lock(m_mutex);
-    return m_lastDevice[drive];
+    return m_plugs[drive].lastDevice;
 }
 
 CWineSgAnswer CWineDeviceServer::Execute(const CWineSgRequest& request, std::uint8_t* data) {
@@ -116,31 +118,24 @@ CWineSgAnswer CWineDeviceServer::Execute(const CWineSgRequest& request, std::uin
     if (!ValidDrive(request.drive) || request.dataLength > kWineMaxTransfer) {
         return answer;
     }
-    answer.tag = TagOf(request);
     CServerRequestBlock block{};
     FillHeader(request, data, block);
-    auto handle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(answer.tag));
-    answer.succeeded = m_backend.Send(handle, &block, sizeof block) ? 1 : 0;
+    answer.succeeded = m_backend.Send(HandleOf(request), &block, sizeof block) ? 1 : 0;
     answer.scsiStatus = block.header.ScsiStatus;
     if (answer.scsiStatus != 0) {
         answer.senseLength = SenseLengthOf(block.sense, request.senseRoom);
         std::copy_n(block.sense, answer.senseLength, answer.sense);
     }
-    answer.residual = request.dataLength - std::min(request.dataLength,
-                                                    block.header.DataTransferLength);
+    answer.residual =
+        request.dataLength - std::min(request.dataLength, block.header.DataTransferLength);
     RemoveLinkIfPulled(request.drive);
     return answer;
 }
 
-std::uint64_t CWineDeviceServer::TagOf(const CWineSgRequest& request) {
-    if (request.tag != 0) {
-        return request.tag;
-    }
-    HANDLE handle = m_backend.Open(request.drive);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return kDeadTag;
-    }
-    return reinterpret_cast<std::uintptr_t>(handle);
+HANDLE CWineDeviceServer::HandleOf(const CWineSgRequest& request) const {
+    std::lock_guard lock(m_mutex);
+    const CPlug& plug = m_plugs[request.drive];
+    return request.generation == plug.generation ? plug.handle : INVALID_HANDLE_VALUE;
 }
 
 bool CWineDeviceServer::Link(int drive, std::string& error) {
@@ -152,13 +147,19 @@ bool CWineDeviceServer::Link(int drive, std::string& error) {
         return false;
     }
     ::close(fd);
+    const std::string name = WineDriveNodePath(m_dir, drive, m_plugs[drive].generation);
     const std::string link = LinkPath(drive);
-    ::unlink(link.c_str());
-    if (::symlink(node.c_str(), link.c_str()) != 0) {
-        error = "cannot link " + link + ": " + std::strerror(errno);
+    ::unlink(name.c_str());
+    if (::link(node.c_str(), name.c_str()) != 0 || ::symlink(name.c_str(), link.c_str()) != 0) {
+        error = "cannot link " + link + " to " + name + ": " + std::strerror(errno);
         return false;
     }
     return true;
+}
+
+void CWineDeviceServer::RemoveLinkLocked(int drive) {
+    ::unlink(LinkPath(drive).c_str());
+    ::unlink(WineDriveNodePath(m_dir, drive, m_plugs[drive].generation).c_str());
 }
 
 void CWineDeviceServer::RemoveLinkIfPulled(int drive) {
@@ -166,7 +167,7 @@ void CWineDeviceServer::RemoveLinkIfPulled(int drive) {
     // drive must then vanish from Wine too.
     std::lock_guard lock(m_mutex);
     if (m_backend.DeviceAt(drive) == nullptr) {
-        ::unlink(LinkPath(drive).c_str());
+        RemoveLinkLocked(drive);
     }
 }
 

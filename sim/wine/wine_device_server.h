@@ -40,8 +40,10 @@ public:
     std::shared_ptr<CSimulatedDevice> LastDevice(int drive) const;
 
     // Runs one request from a shim. `data` holds request.dataLength bytes: what goes to the
-    // device, or room for what comes back. A descriptor the server has not seen (tag 0) is
-    // opened on the drive now; the answer carries the tag the descriptor keeps from then on.
+    // device, or room for what comes back. The request runs on the simulator's handle of the
+    // plug it names by its generation: a request from an earlier plug fails, as does one after
+    // the device pulled itself. Descriptors of one plug share that handle, which the simulator
+    // allows: it serialises on its own locks.
     CWineSgAnswer Execute(const CWineSgRequest& request, std::uint8_t* data);
 
     // The requests as the simulator logged them (for tests).
@@ -50,14 +52,21 @@ public:
 
 private:
     static bool ValidDrive(int drive) { return drive >= 0 && drive < kWineDriveCount; }
-    std::uint64_t TagOf(const CWineSgRequest& request);
+    HANDLE HandleOf(const CWineSgRequest& request) const;
     bool Link(int drive, std::string& error);
+    void RemoveLinkLocked(int drive);
     void RemoveLinkIfPulled(int drive);
     std::string LinkPath(int drive) const;
+
+    struct CPlug {
+        std::shared_ptr<CSimulatedDevice> lastDevice;
+        std::uint64_t generation = 0;  // counts plugs; names the node while plugged
+        HANDLE handle = INVALID_HANDLE_VALUE;
+    };
 
     const std::string m_dir;
     const std::string m_dosDevices;
     CSimDriveBackend m_backend;
     mutable std::mutex m_mutex;  // plug state and links; the backend has its own lock
-    std::array<std::shared_ptr<CSimulatedDevice>, kWineDriveCount> m_lastDevice;
+    std::array<CPlug, kWineDriveCount> m_plugs;
 };

@@ -9,29 +9,36 @@
 #include <cstdint>
 #include <string>
 
-// Everything of one fake-device setup lives in one folder: the drive nodes (regular files named
-// drive<N>, made once and never replaced, so a drive keeps its inode through every plug cycle:
-// Wine keeps per-process state for five inodes only) and the server's socket.
+// Everything of one fake-device setup lives in one folder: the drive nodes and the server's
+// socket. A drive's node is a regular file drive<N>, made once and never replaced, so the drive
+// keeps its inode through every plug cycle (Wine keeps per-process state for five inodes only).
+// Each plug gives the node one more name, drive<N>.g<G> for the plug's generation G, and links
+// the drive to that name; the name a descriptor was opened by is what the kernel reports for it,
+// so the generation tells a descriptor opened before a pull from one opened after the replug,
+// although the wineserver, not the program, opens them.
 inline constexpr const char* kWineDeviceDirVariable = "ZELVANE_WINE_DEVICE_DIR";
 inline constexpr int kWineDriveCount = 26;
 inline constexpr std::uint32_t kWineMaxTransfer = 64 * 1024;
 inline constexpr std::uint32_t kWineMaxSense = 255;
 
 std::string WineDriveNodePath(const std::string& dir, int drive);
+std::string WineDriveNodePath(const std::string& dir, int drive, std::uint64_t generation);
 std::string WineSocketPath(const std::string& dir);
-// The drive whose node `path` is inside `dir`, or -1 when it is none of them.
-int WineDriveOfNode(const std::string& dir, const std::string& path);
+
+struct CWineNodeName {
+    int drive;
+    std::uint64_t generation;
+};
+// The drive and generation of `path` (as /proc/self/fd reports it, " (deleted)" included) when
+// it is a generation name of a node inside `dir`; false otherwise.
+bool ParseWineNodePath(const std::string& dir, const std::string& path, CWineNodeName& name);
 
 enum class EWineMessage : std::uint32_t { kSgIo = 0x5A534731, kControl = 0x5A435431 };
 
-// A descriptor's tag is the file offset of its open file description: the server gives every
-// descriptor it has not seen before (offset 0) a tag, and the shim seeks the descriptor to it.
-// The offset belongs to the open, not to the descriptor number, so a number that Wine closes and
-// reuses for another open starts again at 0; nothing else moves the offset of these nodes.
 struct CWineSgRequest {
     EWineMessage kind = EWineMessage::kSgIo;
     std::int32_t drive = -1;
-    std::uint64_t tag = 0;
+    std::uint64_t generation = 0;  // of the name the descriptor was opened by
     std::uint8_t cdb[16] = {};
     std::uint8_t cdbLength = 0;
     std::uint8_t dataIn = 0;  // SCSI_IOCTL_DATA_IN or SCSI_IOCTL_DATA_OUT
@@ -46,7 +53,6 @@ struct CWineSgAnswer {
     std::uint8_t succeeded = 0;
     std::uint8_t scsiStatus = 0;
     std::uint8_t senseLength = 0;
-    std::uint64_t tag = 0;  // the descriptor's tag from now on
     std::uint32_t residual = 0;
     std::uint8_t sense[kWineMaxSense] = {};
     // Followed by dataLength bytes from the device for SCSI_IOCTL_DATA_IN.
