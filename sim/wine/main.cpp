@@ -11,7 +11,6 @@
 // Exit 2 on a malformed command line, 3 when the server cannot be reached or cannot listen.
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "sim/wine/wine_device_server.h"
@@ -32,13 +31,11 @@ int Serve(const std::string& dir, const std::string& dosDevices) {
         std::fprintf(stderr, "zelvane-wine-device: %s\n", error.c_str());
         return 3;
     }
-    // Lives until the process ends: detached connection threads may still hold it.
-    auto* server = new CWineDeviceServer(dir, dosDevices);
+    CWineDeviceServer server(dir, dosDevices);
     std::printf("ready\n");
     std::fflush(stdout);
-    ServeWineDevice(listener, *server);
-    std::fflush(stdout);
-    std::_Exit(0);
+    ServeWineDevice(listener, server);
+    return 0;
 }
 
 int Control(const std::string& dir, int argc, char** argv) {

@@ -95,8 +95,19 @@ void Disconnect() {
     }
 }
 
+bool ExchangeOnce(msghdr& send, msghdr& receive) {
+    int fd = Connection();
+    if (fd < 0 || sendmsg(fd, &send, MSG_NOSIGNAL) < 0 ||
+        recvmsg(fd, &receive, 0) < static_cast<ssize_t>(sizeof(CWineSgAnswer))) {
+        Disconnect();
+        return false;
+    }
+    return true;
+}
+
 // Sends the request (and the data to the device) and receives the answer into `answer` (and the
-// data from the device into `data`). False when the server cannot be reached.
+// data from the device into `data`). A connection kept from before may have gone with a server
+// that ended; one new connection is tried then. False when the server cannot be reached.
 bool Exchange(const CWineSgRequest& request, void* data, CWineSgAnswer& answer) {
     bool toDevice = request.dataIn == SCSI_IOCTL_DATA_OUT;
     iovec out[2] = {{const_cast<CWineSgRequest*>(&request), sizeof request},
@@ -108,13 +119,8 @@ bool Exchange(const CWineSgRequest& request, void* data, CWineSgAnswer& answer) 
     msghdr receive{};
     receive.msg_iov = in;
     receive.msg_iovlen = 2;
-    int fd = Connection();
-    if (fd < 0 || sendmsg(fd, &send, MSG_NOSIGNAL) < 0 ||
-        recvmsg(fd, &receive, 0) < static_cast<ssize_t>(sizeof answer)) {
-        Disconnect();
-        return false;
-    }
-    return true;
+    bool kept = t_connection >= 0;
+    return ExchangeOnce(send, receive) || (kept && ExchangeOnce(send, receive));
 }
 
 bool BuildRequest(const CWineNodeName& node, const sg_io_hdr_t& io, CWineSgRequest& request) {

@@ -4,7 +4,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -67,6 +66,7 @@ bool AnswerControl(int connection, CWineDeviceServer& server, const std::uint8_t
     return quit;
 }
 
+// Runs until the peer closes or the serving loop shuts the connection down; the loop closes it.
 void ServeConnection(int connection, int listener, CWineDeviceServer& server) {
     std::vector<std::uint8_t> message(kLargestRequest);
     std::vector<std::uint8_t> out;
@@ -93,7 +93,6 @@ void ServeConnection(int connection, int listener, CWineDeviceServer& server) {
             break;
         }
     }
-    ::close(connection);
 }
 }  // namespace
 
@@ -117,13 +116,26 @@ int ListenOnWineSocket(const std::string& dir, std::string& error) {
 }
 
 void ServeWineDevice(int listener, CWineDeviceServer& server) {
+    std::vector<int> connections;
+    std::vector<std::thread> threads;
     for (;;) {
         int connection = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection >= 0) {
-            std::thread(ServeConnection, connection, listener, std::ref(server)).detach();
+            connections.push_back(connection);
+            threads.emplace_back(ServeConnection, connection, listener, std::ref(server));
         } else if (errno != EINTR && errno != ECONNABORTED) {
-            return;
+            break;
         }
+    }
+    // Shims keep their connections open; waking their threads lets them end.
+    for (int connection : connections) {
+        ::shutdown(connection, SHUT_RDWR);
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (int connection : connections) {
+        ::close(connection);
     }
 }
 

@@ -11,8 +11,8 @@
 int ListenOnWineSocket(const std::string& dir, std::string& error);
 
 // Serves every connection on its own thread until a control line "quit" arrives, which pulls
-// every drive first. The connection threads are detached: the caller ends the process soon
-// after this returns, without destroying `server` under them.
+// every drive first; then ends every connection and returns when no thread uses `server` any
+// more.
 void ServeWineDevice(int listener, CWineDeviceServer& server);
 
 // Sends one control line to the server of `dir` and waits for its answer. False when the

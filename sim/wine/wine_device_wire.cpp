@@ -10,7 +10,7 @@ constexpr const char* kDeletedMark = " (deleted)";
 // A number spelt one way only: digits, no sign, no leading zero.
 template <typename Number>
 bool ParseExact(const std::string& text, Number& value) {
-    if (text.empty() || (text[0] == '0' && text.size() > 1)) {
+    if (text.empty() || text[0] < '0' || text[0] > '9' || (text[0] == '0' && text.size() > 1)) {
         return false;
     }
     auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);

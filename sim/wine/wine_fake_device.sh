@@ -77,8 +77,12 @@ wfd_start() {
             return 1
         }
     fi
-    # Persistent until wfd_stop; a second -p on a running one just keeps it.
-    "$WFD_WINESERVER" -p || return 1
+    # Persistent until wfd_stop. A server still running (the one of wineboot lingers a few
+    # seconds) refuses a second; wait for it to end, unless it is a persistent one already.
+    if ! "$WFD_WINESERVER" -p 2>/dev/null; then
+        timeout 15 "$WFD_WINESERVER" -w
+        "$WFD_WINESERVER" -p 2>/dev/null || echo "wfd: wineserver already running" >&2
+    fi
     rm -f "$WINEPREFIX"/dosdevices/physicaldrive*
     "$WFD_SERVER" serve "$ZELVANE_WINE_DEVICE_DIR" "$WINEPREFIX/dosdevices" \
         >"$WFD_STATE/server.log" 2>&1 &
