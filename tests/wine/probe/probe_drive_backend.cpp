@@ -1,6 +1,6 @@
-// The probe's own Windows drive backend: the three system services the device layer was
-// written against, nothing more. The program's backend lives in platform/windows/; the probe
-// keeps this one so that it tests the fake device, not a backend still being written.
+// The probe's stand-in for the program's Windows drive backend (platform/windows/drive_backend.cpp),
+// used while a tree has none: the three system services the device layer was written against,
+// nothing more. tests/wine/CMakeLists.txt takes the program's own when it is there.
 
 #include <windows.h>
 // After windows.h, whose types they use; WIN32_LEAN_AND_MEAN leaves out the control codes.
