@@ -176,7 +176,8 @@ private:
 
     std::string Stats() {
         std::ostringstream text;
-        text << "ok plugged=" << (m_server.IsPlugged(Drive()) ? 1 : 0);
+        text << "ok plugged=" << (m_server.IsPlugged(Drive()) ? 1 : 0)
+             << " requests=" << m_server.RequestCount(Drive());
         if (auto device = m_server.LastDevice(Drive())) {
             text << " inquiries=" << device->InquiryCount() << " writes=" << device->WriteCount()
                  << " reads=" << device->ReadCount()

@@ -12,7 +12,10 @@
 //   delay N US                    every command takes US microseconds more
 //   dump N FILE BYTES [TARGET BLOCK]      BYTES of memory from BLOCK of TARGET into FILE;
 //                                 by default from where the database image goes
-//   stats N                       plugged=0|1 and the device's counters as name=value
+//   stats N                       as name=value: plugged=0|1, requests= (every request that
+//                                 named drive N), then the counters of the device last plugged
+//                                 (inquiries, writes, reads: accepted commands; blocks-written,
+//                                 blocks-verified)
 //
 // Numbers are decimal or 0x-hexadecimal. Commands N other than plug and replug act on the device
 // last plugged into N, plugged or not. Answers start with "ok" or "error".

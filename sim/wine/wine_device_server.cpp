@@ -118,6 +118,7 @@ CWineSgAnswer CWineDeviceServer::Execute(const CWineSgRequest& request, std::uin
     if (!ValidDrive(request.drive) || request.dataLength > kWineMaxTransfer) {
         return answer;
     }
+    ++m_requests[request.drive];
     CServerRequestBlock block{};
     FillHeader(request, data, block);
     answer.succeeded = m_backend.Send(HandleOf(request), &block, sizeof block) ? 1 : 0;
@@ -130,6 +131,10 @@ CWineSgAnswer CWineDeviceServer::Execute(const CWineSgRequest& request, std::uin
         request.dataLength - std::min(request.dataLength, block.header.DataTransferLength);
     RemoveLinkIfPulled(request.drive);
     return answer;
+}
+
+std::uint64_t CWineDeviceServer::RequestCount(int drive) const {
+    return ValidDrive(drive) ? m_requests[drive].load() : 0;
 }
 
 HANDLE CWineDeviceServer::HandleOf(const CWineSgRequest& request) const {

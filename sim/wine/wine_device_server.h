@@ -11,6 +11,7 @@
 // Thread-safe: every operation may come from any thread (one per shim connection, and control).
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -46,8 +47,9 @@ public:
     // allows: it serialises on its own locks.
     CWineSgAnswer Execute(const CWineSgRequest& request, std::uint8_t* data);
 
-    // The requests as the simulator logged them (for tests).
-    const CSimDriveBackend& Backend() const { return m_backend; }
+    // Requests that named `drive`, whatever became of them: with the device's own counters, which
+    // count only the commands it accepted, this tells that an ordinary disk got INQUIRY only.
+    std::uint64_t RequestCount(int drive) const;
     const std::string& Dir() const { return m_dir; }
 
 private:
@@ -69,4 +71,5 @@ private:
     CSimDriveBackend m_backend;
     mutable std::mutex m_mutex;  // plug state and links; the backend has its own lock
     std::array<CPlug, kWineDriveCount> m_plugs;
+    std::array<std::atomic<std::uint64_t>, kWineDriveCount> m_requests{};
 };

@@ -154,6 +154,8 @@ TEST_F(WineDeviceServer, ARejectedCommandSucceedsWithStatusAndSense) {
     ASSERT_EQ(answer.senseLength, 18);
     EXPECT_EQ(answer.sense[0], 0x70);
     EXPECT_EQ(answer.sense[2], 0x05);
+    EXPECT_EQ(m_server.RequestCount(1), 1u);
+    EXPECT_EQ(m_server.LastDevice(1)->WriteCount(), 0u) << "the device counts what it accepts";
 }
 
 TEST_F(WineDeviceServer, ABlockWrittenIsReadBackAcrossAReplug) {
@@ -203,11 +205,11 @@ TEST_F(WineDeviceControl, PlugsArmsAndCounts) {
     EXPECT_EQ(Run("pull-after 1 5"), "ok");
     EXPECT_EQ(Run("delay 1 0"), "ok");
     EXPECT_EQ(Inquiry(1).succeeded, 1);
-    EXPECT_EQ(Run("stats 1"), "ok plugged=1 inquiries=1 writes=0 reads=0 blocks-written=0 "
-                              "blocks-verified=0");
+    EXPECT_EQ(Run("stats 1"), "ok plugged=1 requests=1 inquiries=1 writes=0 reads=0 "
+                              "blocks-written=0 blocks-verified=0");
     EXPECT_EQ(Run("unplug 1"), "ok");
     EXPECT_EQ(Run("stats 1").rfind("ok plugged=0 ", 0), 0u);
-    EXPECT_EQ(Run("stats 3"), "ok plugged=0");
+    EXPECT_EQ(Run("stats 3"), "ok plugged=0 requests=0");
 }
 
 TEST_F(WineDeviceControl, DumpsTheMemoryWhereTheDatabaseGoes) {

@@ -65,7 +65,8 @@ check "disk open" "$(ask 'open 2')" ok
 check "disk INQUIRY" "$(ask 'inquiry 2')" "ok ATA     Samsung"
 ask 'write 2 1600 1' >/dev/null
 check "disk gives no block back" "$(ask 'read 2 1600 1')" differs
-check "disk stored nothing" "$(wfd_stat 2 writes)" 0
+check "disk accepted no block command" "$(wfd_stat 2 writes) $(wfd_stat 2 reads)" "0 0"
+check "disk got the four requests sent" "$(wfd_stat 2 requests)" 4
 ask 'close 2' >/dev/null
 
 # A pull: the open handle's commands fail, a new open fails; after a replug an old handle stays
