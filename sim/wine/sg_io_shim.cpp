@@ -64,7 +64,8 @@ bool NodeBehind(int fd, CWineNodeName& name) {
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     ssize_t length = readlink(link, target, sizeof target - 1);
     return length > 0 &&
-           ParseWineNodePath(DeviceDir(), std::string(target, static_cast<std::size_t>(length)), name);
+           ParseWineNodePath(DeviceDir(), std::string(target, static_cast<std::size_t>(length)),
+                             name);
 }
 
 thread_local int t_connection = -1;
@@ -132,7 +133,8 @@ bool BuildRequest(const CWineNodeName& node, const sg_io_hdr_t& io, CWineSgReque
     request.generation = node.generation;
     std::memcpy(request.cdb, io.cmdp, io.cmd_len);
     request.cdbLength = io.cmd_len;
-    request.dataIn = io.dxfer_direction == SG_DXFER_TO_DEV ? SCSI_IOCTL_DATA_OUT : SCSI_IOCTL_DATA_IN;
+    request.dataIn =
+        io.dxfer_direction == SG_DXFER_TO_DEV ? SCSI_IOCTL_DATA_OUT : SCSI_IOCTL_DATA_IN;
     request.dataLength = io.dxfer_direction == SG_DXFER_NONE ? 0 : io.dxfer_len;
     request.senseRoom = io.sbp == nullptr ? 0 : io.mx_sb_len;
     request.timeoutMs = io.timeout;

@@ -160,9 +160,9 @@ private:
         if (!device) {
             return error;
         }
-        bool placed = m_words.size() == 4 ||
-                      (ParseNumber(m_words[4], target) && target <= UINT8_MAX &&
-                       ParseNumber(m_words[5], block) && block <= UINT32_MAX);
+        bool placed =
+            m_words.size() == 4 || (ParseNumber(m_words[4], target) && target <= UINT8_MAX &&
+                                    ParseNumber(m_words[5], block) && block <= UINT32_MAX);
         if (!ParseNumber(m_words[3], bytes) || !placed) {
             return "error a dump needs a byte count, and a target byte and block if any";
         }

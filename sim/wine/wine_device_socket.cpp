@@ -41,7 +41,8 @@ void AnswerSgIo(int connection, CWineDeviceServer& server, const std::uint8_t* m
     CWineSgAnswer answer;
     std::vector<std::uint8_t> data;
     if (size == expected && request.dataLength <= kWineMaxTransfer) {
-        data.assign(message + sizeof request, message + sizeof request + (toDevice ? request.dataLength : 0));
+        data.assign(message + sizeof request,
+                    message + sizeof request + (toDevice ? request.dataLength : 0));
         data.resize(request.dataLength);
         answer = server.Execute(request, data.data());
     }
@@ -104,7 +105,8 @@ int ListenOnWineSocket(const std::string& dir, std::string& error) {
     }
     int listener = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
     ::unlink(address.sun_path);
-    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    if (listener < 0 ||
+        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener, 64) != 0) {
         error = "cannot listen on " + WineSocketPath(dir) + ": " + std::strerror(errno);
         if (listener >= 0) {

@@ -41,19 +41,18 @@ TEST_P(WineNodePath, ParsesOnlyGenerationNamesOfTheFolder) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, WineNodePath,
-    ::testing::Values(CNodePathCase{"/d/drive3.g7", true, 3, 7},
-                      CNodePathCase{"/d/drive0.g1 (deleted)", true, 0, 1},
-                      CNodePathCase{"/d/drive25.g12345", true, 25, 12345},
-                      CNodePathCase{"/d/drive26.g1", false, 0, 0},
-                      CNodePathCase{"/d/drive3", false, 0, 0},
-                      CNodePathCase{"/d/drive03.g1", false, 0, 0},
-                      CNodePathCase{"/d/drive3.g", false, 0, 0},
-                      CNodePathCase{"/d/drive3.g1x", false, 0, 0},
-                      CNodePathCase{"/d/drive-1.g1", false, 0, 0},
-                      CNodePathCase{"/e/drive3.g1", false, 0, 0},
-                      CNodePathCase{"/dev/null", false, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(Names, WineNodePath,
+                         ::testing::Values(CNodePathCase{"/d/drive3.g7", true, 3, 7},
+                                           CNodePathCase{"/d/drive0.g1 (deleted)", true, 0, 1},
+                                           CNodePathCase{"/d/drive25.g12345", true, 25, 12345},
+                                           CNodePathCase{"/d/drive26.g1", false, 0, 0},
+                                           CNodePathCase{"/d/drive3", false, 0, 0},
+                                           CNodePathCase{"/d/drive03.g1", false, 0, 0},
+                                           CNodePathCase{"/d/drive3.g", false, 0, 0},
+                                           CNodePathCase{"/d/drive3.g1x", false, 0, 0},
+                                           CNodePathCase{"/d/drive-1.g1", false, 0, 0},
+                                           CNodePathCase{"/e/drive3.g1", false, 0, 0},
+                                           CNodePathCase{"/dev/null", false, 0, 0}));
 
 class CTempFolders {
 public:
@@ -97,8 +96,9 @@ Cdb12 InquiryCdb() {
 }
 
 Cdb12 BlockCdb(std::uint8_t opcode, std::uint32_t block) {
-    return Cdb12{opcode, 1, 0, 0, static_cast<std::uint8_t>(block >> 8),
-                 static_cast<std::uint8_t>(block), 0, 0, 1};
+    return Cdb12{
+        opcode, 1, 0, 0, static_cast<std::uint8_t>(block >> 8), static_cast<std::uint8_t>(block),
+        0,      0, 1};
 }
 
 class WineDeviceServer : public ::testing::Test {
@@ -161,13 +161,19 @@ TEST_F(WineDeviceServer, ARejectedCommandSucceedsWithStatusAndSense) {
 TEST_F(WineDeviceServer, ABlockWrittenIsReadBackAcrossAReplug) {
     Plug(1, CSimulatedDevice::UpdateMode());
     std::memset(m_data, 0x5A, sizeof m_data);
-    ASSERT_EQ(m_server.Execute(Request(1, 1, BlockCdb(SCSIOP_WRITE_BLOCK, 1600), SCSI_IOCTL_DATA_OUT),
-                               m_data).succeeded, 1);
+    ASSERT_EQ(
+        m_server
+            .Execute(Request(1, 1, BlockCdb(SCSIOP_WRITE_BLOCK, 1600), SCSI_IOCTL_DATA_OUT), m_data)
+            .succeeded,
+        1);
     std::string error;
     ASSERT_TRUE(m_server.Replug(1, error));
     std::memset(m_data, 0, sizeof m_data);
-    ASSERT_EQ(m_server.Execute(Request(1, 2, BlockCdb(SCSIOP_READ_BLOCK, 1600), SCSI_IOCTL_DATA_IN),
-                               m_data).succeeded, 1);
+    ASSERT_EQ(
+        m_server
+            .Execute(Request(1, 2, BlockCdb(SCSIOP_READ_BLOCK, 1600), SCSI_IOCTL_DATA_IN), m_data)
+            .succeeded,
+        1);
     EXPECT_EQ(m_data[0], 0x5A);
     EXPECT_EQ(m_data[kDeviceBlockBytes - 1], 0x5A);
 }
@@ -188,8 +194,10 @@ TEST_F(WineDeviceServer, MalformedRequestsFail) {
     CWineSgRequest tooLong = Request(1, 1, InquiryCdb(), SCSI_IOCTL_DATA_IN);
     tooLong.dataLength = kWineMaxTransfer + 1;
     EXPECT_EQ(m_server.Execute(tooLong, m_data).succeeded, 0);
-    EXPECT_EQ(m_server.Execute(Request(kWineDriveCount, 1, InquiryCdb(), SCSI_IOCTL_DATA_IN), m_data)
-                  .succeeded, 0);
+    EXPECT_EQ(
+        m_server.Execute(Request(kWineDriveCount, 1, InquiryCdb(), SCSI_IOCTL_DATA_IN), m_data)
+            .succeeded,
+        0);
 }
 
 class WineDeviceControl : public WineDeviceServer {
@@ -205,8 +213,9 @@ TEST_F(WineDeviceControl, PlugsArmsAndCounts) {
     EXPECT_EQ(Run("pull-after 1 5"), "ok");
     EXPECT_EQ(Run("delay 1 0"), "ok");
     EXPECT_EQ(Inquiry(1).succeeded, 1);
-    EXPECT_EQ(Run("stats 1"), "ok plugged=1 requests=1 inquiries=1 writes=0 reads=0 "
-                              "blocks-written=0 blocks-verified=0");
+    EXPECT_EQ(Run("stats 1"),
+              "ok plugged=1 requests=1 inquiries=1 writes=0 reads=0 "
+              "blocks-written=0 blocks-verified=0");
     EXPECT_EQ(Run("unplug 1"), "ok");
     EXPECT_EQ(Run("stats 1").rfind("ok plugged=0 ", 0), 0u);
     EXPECT_EQ(Run("stats 3"), "ok plugged=0 requests=0");
@@ -215,8 +224,11 @@ TEST_F(WineDeviceControl, PlugsArmsAndCounts) {
 TEST_F(WineDeviceControl, DumpsTheMemoryWhereTheDatabaseGoes) {
     ASSERT_EQ(Run("plug 1 update"), "ok");
     std::memset(m_data, 0x33, sizeof m_data);
-    ASSERT_EQ(m_server.Execute(Request(1, 1, BlockCdb(SCSIOP_WRITE_BLOCK, 1600), SCSI_IOCTL_DATA_OUT),
-                               m_data).succeeded, 1);
+    ASSERT_EQ(
+        m_server
+            .Execute(Request(1, 1, BlockCdb(SCSIOP_WRITE_BLOCK, 1600), SCSI_IOCTL_DATA_OUT), m_data)
+            .succeeded,
+        1);
     std::string file = m_folders.Dev() + "/memory.bin";
     ASSERT_EQ(Run("dump 1 " + file + " 2048"), "ok");
     std::ifstream in(file, std::ios::binary);

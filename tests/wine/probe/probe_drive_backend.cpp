@@ -1,10 +1,12 @@
-// The probe's stand-in for the program's Windows drive backend (platform/windows/drive_backend.cpp),
-// used while a tree has none: the three system services the device layer was written against,
-// nothing more. tests/wine/CMakeLists.txt takes the program's own when it is there.
+// The probe's stand-in for the program's Windows drive backend
+// (platform/windows/drive_backend.cpp), used while a tree has none: the three system services the
+// device layer was written against, nothing more. tests/wine/CMakeLists.txt takes the program's own
+// when it is there.
 
 #include <windows.h>
 // After windows.h, whose types they use; WIN32_LEAN_AND_MEAN leaves out the control codes.
 #include <winioctl.h>
+// And the pass-through's own header last.
 #include <ntddscsi.h>
 
 #include <cwchar>
@@ -23,8 +25,8 @@ public:
 
     bool Send(HANDLE handle, void* request, std::uint32_t size) override {
         DWORD returned = 0;
-        return DeviceIoControl(handle, IOCTL_SCSI_PASS_THROUGH_DIRECT, request, size, request,
-                               size, &returned, nullptr) != 0;
+        return DeviceIoControl(handle, IOCTL_SCSI_PASS_THROUGH_DIRECT, request, size, request, size,
+                               &returned, nullptr) != 0;
     }
 
     void Close(HANDLE handle) override {

@@ -148,7 +148,9 @@ private:
             threads[i].join();
             failed += results[i] ? "" : " " + std::to_string(drives[i]);
         }
-        return drives.empty() ? "error together needs drives" : failed.empty() ? "ok" : "failed" + failed;
+        return drives.empty()   ? "error together needs drives"
+               : failed.empty() ? "ok"
+                                : "failed" + failed;
     }
 
     std::map<int, std::unique_ptr<CDriveChannel>> m_channels;
