@@ -1,0 +1,87 @@
+#!/bin/bash
+# The real Zelvane.exe under Wine against the fake drives: it must recognise a device in update
+# mode, write the whole image beside it and verify it, start again after a pull in the middle of
+# a transfer, send an ordinary disk INQUIRY only, and serve four devices at once. It is judged by
+# the devices' memory and counters (what the bar shows is the GUI test's business). One program
+# run serves every scenario; Wine's per-process limit of five drive nodes (drive 0, Wine's own
+# C: disk, takes one) is why only drives 1 to 4 are used.
+#
+#   zelvane_e2e_test.sh STATE SERVER SHIM ZELVANE_EXE
+# Prints PASS or FAIL per check; exit 0 all passed, 1 a check failed, 77 skipped.
+
+state=$1 server=$2 shim=$3 exe=$4
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../sim/wine/wine_fake_device.sh"
+
+if [ -z "$exe" ] || [ ! -f "$exe" ]; then
+    echo "SKIPPED: no Zelvane.exe: configure with -DZELVANE_WINDOWS_EXE=<the windows-x64 build's Zelvane.exe>"
+    exit 77
+fi
+wfd_setup "$state" "$server" "$shim" || { echo "SKIPPED: $WFD_SKIP_REASON"; exit 77; }
+trap wfd_stop EXIT
+started=$SECONDS
+wfd_start || exit 1
+wfd_start_display || { [ $? -eq 77 ] && echo "SKIPPED: $WFD_SKIP_REASON" && exit 77; exit 1; }
+
+failures=0
+pass() { echo "PASS $1"; }
+fail() { echo "FAIL $1: $2"; failures=$((failures + 1)); }
+
+# The program beside an image whose size is no multiple of the block: the device must hold the
+# image and then 0xFF up to the end of its last block (one whole block of 0xFF after an image of
+# whole blocks).
+folder=$WFD_STATE/program
+rm -rf "$folder" && mkdir -p "$folder"
+cp "$exe" "$folder/Zelvane.exe"
+head -c $((300 * 1024 + 123)) /dev/urandom >"$folder/Tarvik_000001_DB.bin"
+size=$(wc -c <"$folder/Tarvik_000001_DB.bin")
+blocks=$((size / 1024 + 1))
+expected=$WFD_STATE/expected.bin
+{ cat "$folder/Tarvik_000001_DB.bin"; head -c $((blocks * 1024 - size)) /dev/zero | tr '\0' '\377'; } >"$expected"
+
+verified() { [ "$(wfd_stat "$1" blocks-verified)" = "$blocks" ]; }
+check_memory() {  # drive, check name
+    wfd_ctl dump "$1" "$WFD_STATE/memory$1.bin" $((blocks * 1024)) >/dev/null
+    if cmp -s "$WFD_STATE/memory$1.bin" "$expected"; then
+        pass "$2"
+    else
+        fail "$2" "drive $1: $(cmp "$WFD_STATE/memory$1.bin" "$expected" 2>&1)"
+    fi
+}
+
+wfd_ctl plug 1 update >/dev/null
+wfd_ctl plug 2 disk >/dev/null
+wfd_wine_bg "$folder/Zelvane.exe"
+
+# Recognition and a whole image written and verified.
+if wfd_wait_for 120 verified 1; then pass "image verified on drive 1"; else
+    fail "image verified on drive 1" "$(wfd_ctl stats 1)"; fi
+check_memory 1 "drive 1 holds the image"
+
+# An ordinary disk gets INQUIRY only, probe after probe.
+wfd_wait_for 20 test "$(wfd_stat 2 requests)" -ge 3
+if [ "$(wfd_stat 2 requests)" -ge 3 ] && [ "$(wfd_stat 2 requests)" = "$(wfd_stat 2 inquiries)" ]; then
+    pass "disk got INQUIRY only"
+else
+    fail "disk got INQUIRY only" "$(wfd_ctl stats 2)"
+fi
+
+# A pull in the middle of the transfer, then the same device back: written again from the start.
+wfd_ctl plug 3 update >/dev/null
+wfd_ctl pull-after 3 "$blocks" >/dev/null
+if wfd_wait_for 60 test "$(wfd_stat 3 plugged)" = 0; then pass "device pulled itself mid-transfer"; else
+    fail "device pulled itself mid-transfer" "$(wfd_ctl stats 3)"; fi
+wfd_ctl replug 3 >/dev/null
+if wfd_wait_for 120 verified 3; then pass "image verified after the replug"; else
+    fail "image verified after the replug" "$(wfd_ctl stats 3)"; fi
+check_memory 3 "drive 3 holds the image"
+
+# Four devices at once.
+for drive in 1 2 3 4; do wfd_ctl plug "$drive" update >/dev/null; done
+for drive in 1 2 3 4; do
+    if wfd_wait_for 180 verified "$drive"; then check_memory "$drive" "drive $drive of four"; else
+        fail "drive $drive of four" "$(wfd_ctl stats "$drive")"; fi
+done
+
+echo "$failures failed, $((SECONDS - started)) s"
+[ "$failures" -eq 0 ]
