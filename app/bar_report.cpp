@@ -19,11 +19,11 @@ void CBarReport::OnTextChanged(const std::u16string& text) {
     std::lock_guard lock(m_mutex);
     m_text = ToUtf8(text);
     if (m_reader == Reader::kProgram) {
-        m_writer.Append("text: " + m_text + "\n", false);
+        m_writer.Append(std::string("text: ").append(m_text).append("\n"), false);
         return;
     }
     // Each text gets a line of its own, so a result stays readable above the next one.
-    m_writer.Append((m_lineOpen ? "\n" : "") + PersonLine(), false);
+    m_writer.Append(PersonPiece('\n'), false);
     m_lineOpen = true;
 }
 
@@ -31,11 +31,11 @@ void CBarReport::OnPosChanged(int pos) {
     std::lock_guard lock(m_mutex);
     m_pos = pos;
     if (m_reader == Reader::kProgram) {
-        m_writer.Append("pos: " + std::to_string(pos) + "\n", true);
+        m_writer.Append(std::string("pos: ").append(std::to_string(pos)).append("\n"), true);
         return;
     }
     // The percentage has a fixed width, so the rewritten line covers the one before.
-    m_writer.Append((m_lineOpen ? "\r" : "") + PersonLine(), true);
+    m_writer.Append(PersonPiece('\r'), true);
     m_lineOpen = true;
 }
 
@@ -48,6 +48,15 @@ bool CBarReport::Finish(std::chrono::milliseconds bound) {
         }
     }
     return m_writer.Drain(bound);
+}
+
+std::string CBarReport::PersonPiece(char restart) const {
+    // Built piece by piece: GCC 12 warns falsely (-Wrestrict) on a literal added to a string.
+    std::string piece;
+    if (m_lineOpen) {
+        piece += restart;
+    }
+    return piece.append(PersonLine());
 }
 
 std::string CBarReport::PersonLine() const {

@@ -40,6 +40,9 @@ public:
 private:
     static constexpr std::chrono::milliseconds kFinishBound{1000};
 
+    // A person's line, after `restart` (a new line, or a return to rewrite the line in place)
+    // when a line is open.
+    std::string PersonPiece(char restart) const;
     std::string PersonLine() const;
 
     const Reader m_reader;
