@@ -41,7 +41,10 @@ int Serve(const std::string& dir, const std::string& dosDevices) {
 int Control(const std::string& dir, int argc, char** argv) {
     std::string line;
     for (int i = 0; i < argc; ++i) {
-        line += (i > 0 ? " " : "") + std::string(argv[i]);
+        if (i > 0) {
+            line += ' ';
+        }
+        line += argv[i];
     }
     std::string answer;
     if (!SendWineControl(dir, line, answer)) {
