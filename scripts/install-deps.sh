@@ -13,9 +13,11 @@ required=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-dejavu-core
 )
-# Only the 32-bit check of the request layout (label m32) needs these: g++-multilib to build
-# it, qemu-user to run it where the kernel cannot run 32-bit programs.
-optional=(g++-multilib qemu-user)
+# Only single tests need these: g++-multilib and qemu-user the 32-bit check of the request layout
+# (label m32: to build it, and to run it where the kernel cannot run 32-bit programs); dpkg-dev
+# (dpkg-shlibdeps, which CPack asks for the package's dependencies) and lintian the Debian
+# package's test (label package), which also makes the package.
+optional=(g++-multilib qemu-user dpkg-dev lintian)
 
 if ! command -v dpkg-query > /dev/null || ! command -v apt-get > /dev/null; then
     echo "install-deps.sh: no dpkg-query or apt-get; this script installs Debian packages:" >&2
@@ -41,8 +43,8 @@ if [ "$(id -u)" -ne 0 ]; then
             echo "The build needs ${missing_required[*]}: stopping." >&2
             exit 1
         fi
-        echo "Going on: the 32-bit check (label m32) will be reported as skipped where it" \
-            "cannot build or run without ${missing_optional[*]}." >&2
+        echo "Going on: the 32-bit check (label m32) and the package's test (label package)" \
+            "will be reported as skipped where they cannot run without ${missing_optional[*]}." >&2
         exit 0
     fi
     sudo=(sudo)

@@ -7,13 +7,16 @@
 #   run-vm-test.sh --work DIR --gadget PATH --zelvane PATH --probe PATH [--scenarios "NAME ..."]
 #
 # The scenarios judge zelvane by the bar texts it reports and by the device's memory; the probe
-# (zelvane-vm-probe) only measures the stack and checks a rejected command's sense.
+# (zelvane-vm-probe) only measures the stack and checks a rejected command's sense. The last
+# scenario, least_privilege, starts systemd-udevd from Debian's udev package with Debian's rules
+# and the program's own rule (res/linux/70-zelvane.rules), and runs zelvane as a user who is
+# only in the group zelvane and as one who is not in it.
 #
 # Exit status: 0 every scenario passed; 1 one failed, or the guest stopped before it finished;
 # 2 a malformed command line; 77 (skipped, with the reason on the last line) when this machine
 # lacks something the test needs and cannot get it: Debian's package tools, root or sudo for a
-# missing package, the package registry, a kernel package with the needed modules, or a guest
-# that boots within the boot timeout.
+# missing package, the package registry, a kernel package with the needed modules, Debian's udev
+# package, or a guest that boots within the boot timeout.
 #
 # Environment:
 #   ZELVANE_VM_KERNEL_PACKAGE  the kernel package, or a metapackage naming it (default
@@ -31,8 +34,9 @@ BOOT_TIMEOUT=${ZELVANE_VM_BOOT_TIMEOUT:-120}
 KERNEL_PACKAGE=${ZELVANE_VM_KERNEL_PACKAGE:-linux-image-amd64}
 HERE=$(cd "$(dirname "$0")" && pwd)
 STATUS_TEXTS=$HERE/../../update/status_texts.h
+UDEV_RULE=$HERE/../../res/linux/70-zelvane.rules
 work= gadget= zelvane= probe=
-scenarios='program_runs measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only'
+scenarios='program_runs measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only least_privilege'
 while [ $# -gt 0 ]; do
     [ $# -ge 2 ] || { echo "option $1 needs a value" >&2; exit 2; }
     case $1 in
@@ -112,6 +116,50 @@ fetch_kernel() {
     fi
     kernel_version=$(ls "$kernel_dir/root/lib/modules")
     say "kernel $kernel_version from $package"
+}
+
+# Debian's udev package, unpacked: systemd-udevd and udevadm (one program), its helpers and its
+# rules, fetched through apt as an ordinary user like the kernel.
+fetch_udev() {
+    local version
+    version=$(apt-cache policy udev 2> /dev/null | sed -n 's/^ *Candidate: //p')
+    [ -n "$version" ] && [ "$version" != "(none)" ] || skip "no package udev in the package lists"
+    udev_dir=$work/udev/$version
+    if [ ! -f "$udev_dir/.ready" ]; then
+        rm -rf "$work/udev" && mkdir -p "$udev_dir"
+        (cd "$udev_dir" && apt-get download -q "udev=$version" > /dev/null 2>&1) ||
+            skip "cannot download udev $version from the package registry"
+        dpkg-deb -x "$udev_dir"/*.deb "$udev_dir/root"
+        rm -f "$udev_dir"/*.deb
+        [ -x "$udev_dir/root/bin/udevadm" ] || skip "the udev package holds no /bin/udevadm"
+        touch "$udev_dir/.ready"
+    fi
+    say "udev $version"
+}
+
+# udev as the package installs it (systemd-udevd is a link to udevadm), Debian's rules in
+# /lib/udev/rules.d and the program's rule where its package puts it; the groups Debian's rules
+# and the program's rule name; a user only in the group zelvane and one outside it.
+stage_udev() {
+    local helper
+    copy_with_libraries "$udev_dir/root/bin/udevadm" /bin/udevadm
+    mkdir -p "$stage/lib/systemd" "$stage/lib/udev" "$stage/usr/lib/udev/rules.d" "$stage/run"
+    ln -s /bin/udevadm "$stage/lib/systemd/systemd-udevd"
+    cp -a "$udev_dir/root/lib/udev/rules.d" "$stage/lib/udev/"
+    for helper in "$udev_dir/root/lib/udev"/*; do
+        if [ -f "$helper" ] && [ -x "$helper" ]; then
+            copy_with_libraries "$helper" "/lib/udev/$(basename "$helper")"
+        fi
+    done
+    cp "$UDEV_RULE" "$stage/usr/lib/udev/rules.d/"
+    awk -F: '$3 < 1000 && $1 != "zelvane"' /etc/group > "$stage/etc/group"
+    echo 'zelvane:x:990:' >> "$stage/etc/group"
+    grep -q '^users:' "$stage/etc/group" || echo 'users:x:100:' >> "$stage/etc/group"
+    cat > "$stage/etc/passwd" << 'PASSWD'
+root:x:0:0:root:/root:/bin/sh
+updater:x:1000:990:in the group zelvane only:/tmp:/bin/sh
+outsider:x:1001:100:not in the group zelvane:/tmp:/bin/sh
+PASSWD
 }
 
 # The modules the guest loads, each with its parameters, in an order that loads.
@@ -233,6 +281,7 @@ build_initramfs() {
     copy_with_libraries "$probe" /tools/zelvane-vm-probe
     copy_with_libraries "$zelvane" /zelvane/zelvane
     copy_qt_runtime
+    stage_udev
     block_bytes=$("$probe" --block-bytes)
     db_first_block=$("$probe" --db-first-block)
     cat > "$stage/etc/vm-test.conf" << CONF
@@ -317,6 +366,7 @@ started=$SECONDS
 mkdir -p "$work"
 install_packages
 fetch_kernel
+fetch_udev
 check_modules
 build_initramfs
 boot_guest

@@ -348,6 +348,155 @@ scenario_ordinary_disk_inquiry_only() {
     fi
 }
 
+# --- Least privilege: the rule applied by udev, the program run without root -------------------
+
+# systemd-udevd from Debian's package, as a system starts it, with Debian's rules and the
+# program's; the nodes there before it (the ordinary disk's) get their event replayed, as at boot.
+vm_start_udev() {
+    mkdir -p /run && mount -t tmpfs tmpfs /run
+    /lib/systemd/systemd-udevd --daemon > /tmp/udevd.log 2>&1 || return 1
+    udevadm trigger --action=add --subsystem-match=scsi_generic &&
+        udevadm settle --timeout=60
+}
+
+# The sg node that is not behind USB: the ordinary disk's.
+vm_find_disk_sg() {
+    for node in /sys/class/scsi_generic/sg*; do
+        case $(readlink -f "$node/device") in
+            */usb*) ;;
+            *) basename "$node" | sed 's/^sg//'; return 0 ;;
+        esac
+    done
+    return 1
+}
+
+# vm_show_nodes WHEN: mode, owner and group of every sg node, with the INQUIRY names of the
+# device behind it.
+vm_show_nodes() {
+    for node in /dev/sg*; do
+        vm_sys=/sys/class/scsi_generic/$(basename "$node")/device
+        echo "VMTEST NODE $1: $(ls -l "$node" | awk '{ print $1, $3, $4 }') $node" \
+            "\"$(cat "$vm_sys/vendor")\" \"$(cat "$vm_sys/model")\""
+    done
+}
+
+# vm_node_is NODE MODE GROUP: the node has exactly that mode string and group.
+vm_node_is() { [ "$(ls -l "$1" | awk '{ print $1, $4 }')" = "$2 $3" ]; }
+
+# vm_as USER COMMAND: runs COMMAND with that user's identity and groups only.
+vm_as() { su -s /bin/sh "$1" -c "$2"; }
+
+# vm_opens USER NODE: the user can open the node for reading and writing, as zelvane does.
+vm_opens() { vm_as "$1" "exec 3<> $2" 2>/dev/null; }
+
+# vm_start_zelvane_as USER IMAGE: zelvane under that user's identity.
+vm_start_zelvane_as() {
+    rm -f "$ZELVANE_DIR"/Tarvik_*_DB.bin
+    cp "$2" "$ZELVANE_DIR/$(basename "$2")"
+    chmod 0644 "$ZELVANE_DIR/$(basename "$2")"
+    : > "$ZELVANE_LOG"
+    # su and the shell exec in turn, so that $! is zelvane itself, to stop and to look at.
+    su -s /bin/sh "$1" -c "HOME=/tmp QT_QPA_PLATFORM=offscreen exec $ZELVANE" > "$ZELVANE_LOG" 2>&1 &
+    ZELVANE_PID=$!
+}
+
+# vm_show_identity WHO: the running zelvane's user, group and supplementary groups.
+vm_show_identity() {
+    echo "vm: $1's process: $(cat "/proc/$ZELVANE_PID/comm") $(grep -E '^(Uid|Gid|Groups)' \
+        "/proc/$ZELVANE_PID/status" | tr -s '\t\n' '  ')"
+}
+
+# The ordinary disk's commands logged by scsi_debug from now on, then counted.
+vm_disk_log_start() { dmesg -c > /dev/null; echo 1 > "$SCSI_DEBUG_OPTS"; }
+vm_disk_log_count() {
+    echo 0 > "$SCSI_DEBUG_OPTS"
+    dmesg | grep 'scsi_debug' | grep -c 'cmd [0-9a-f][0-9a-f]'
+}
+
+vm_least_privilege_nodes() {
+    vm_show_nodes "udev applied the rules"
+    if ! vm_node_is "$1" crw-rw---- zelvane; then
+        vm_fail least_privilege "the device's node $1 is not crw-rw---- of group zelvane"
+    elif vm_node_is "$2" crw-rw---- zelvane || [ "$(ls -l "$2" | cut -c8-10)" != --- ]; then
+        vm_fail least_privilege "the ordinary disk's node $2 is open to zelvane or to everyone"
+    elif vm_opens outsider "$1" || vm_opens outsider "$2"; then
+        vm_fail least_privilege "a user outside the group zelvane opened a node"
+    elif ! vm_opens updater "$1" || vm_opens updater "$2"; then
+        vm_fail least_privilege "the group zelvane does not open exactly the device's node"
+    else
+        return 0
+    fi
+    return 1
+}
+
+# Outside the group: zelvane runs, waits, and sends no command to either node in six scans.
+vm_least_privilege_outsider() {
+    vm_inquiries=$(vm_device_inquiries)
+    vm_disk_log_start
+    vm_start_zelvane_as outsider "$IMAGE_PLAIN_PUT"
+    vm_wait_until 10 vm_said "$TEXT_WAIT_CONNECT"
+    sleep 3
+    vm_disk_cmds=$(vm_disk_log_count)
+    vm_show_identity outsider
+    vm_stop_zelvane
+    echo "vm: outsider: the device got $(( $(vm_device_inquiries) - vm_inquiries )) INQUIRY," \
+        "the ordinary disk $vm_disk_cmds commands"
+    if ! vm_said "$TEXT_WAIT_CONNECT" || vm_said "$TEXT_SUCCESS"; then
+        vm_fail least_privilege "zelvane as outsider did not just wait"
+    elif [ "$(vm_device_inquiries)" != "$vm_inquiries" ] || [ "$(vm_stat 0 block_writes)" != 0 ] ||
+        [ "$vm_disk_cmds" != 0 ]; then
+        vm_fail least_privilege "zelvane as outsider reached a device"
+    else
+        return 0
+    fi
+    return 1
+}
+
+vm_device_inquiries() {
+    kill -USR1 "$DEVICE_PID_0" 2>/dev/null
+    sleep 0.2
+    vm_stat 0 inquiries
+}
+
+# In the group: zelvane updates the device in update mode; the ordinary disk gets nothing.
+vm_least_privilege_member() {
+    vm_disk_log_start
+    vm_start_zelvane_as updater "$IMAGE_PLAIN_PUT"
+    if ! vm_wait_until 120 vm_device_verified 0 "$1"; then
+        vm_fail least_privilege "as updater: device verified $(vm_stat 0 blocks_verified) of $1 blocks in time"
+    elif vm_judge_texts least_privilege "$TEXT_SUCCESS"; then
+        vm_disk_cmds=$(vm_disk_log_count)
+        echo "vm: updater: $(vm_stat 0 blocks_verified) blocks verified, the ordinary disk got $vm_disk_cmds commands"
+        vm_show_identity updater
+        vm_stop_zelvane
+        vm_stop_device 0
+        if [ "$vm_disk_cmds" != 0 ]; then
+            vm_fail least_privilege "the ordinary disk got $vm_disk_cmds commands"
+        else
+            vm_check_device 0 "$IMAGE_PLAIN_EXPECTED" "$1" least_privilege && return 0
+        fi
+    fi
+    return 1
+}
+
+scenario_least_privilege() {
+    vm_show_nodes "as the kernel made them"
+    if ! vm_start_udev; then
+        vm_fail least_privilege "systemd-udevd did not start: $(cat /tmp/udevd.log)"
+        return
+    fi
+    vm_blocks=$(vm_image_blocks "$IMAGE_PLAIN")
+    vm_start_device 0 "$vm_blocks"
+    if ! vm_wait_until 20 vm_sg_node_present || ! udevadm settle --timeout=60; then
+        vm_fail least_privilege "the device got no sg node"
+    elif vm_least_privilege_nodes "/dev/sg$(vm_find_device_sg)" "/dev/sg$(vm_find_disk_sg)" &&
+        vm_least_privilege_outsider && vm_least_privilege_member "$vm_blocks"; then
+        vm_pass least_privilege
+    fi
+    vm_stop_zelvane
+    vm_stop_device 0
+}
+
 vm_make_gadget 0 && vm_make_gadget 1 || echo "VMTEST FAIL setup: no configfs gadgets"
 vm_watch_ordinary_disk
 for scenario in $SCENARIOS; do
