@@ -14,9 +14,11 @@ const CDialogTemplate& AboutBoxTemplate() {
         kDialogFontPoints,
         {
             {-1, Kind::kIcon, u"", 11, 17, 20, 20, true, false, IDR_MAINFRAME},
-            {-1, Kind::kText, u"Zelvane Version 1.0", 40, 10, 119, 8},
+            {.id = -1, .kind = Kind::kText, .text = u"Zelvane Version 1.0",
+             .x = 40, .y = 10, .cx = 119, .cy = 8, .noPrefix = true},
             {-1, Kind::kText, u"USB device database updater", 40, 25, 119, 8},
-            {1, Kind::kDefaultPushButton, u"OK", 178, 7, 50, 16},
+            {.id = 1, .kind = Kind::kDefaultPushButton, .text = u"OK",
+             .x = 178, .y = 7, .cx = 50, .cy = 16, .startsGroup = true},
         }};
     return about;
 }
@@ -36,7 +38,10 @@ const CDialogTemplate& MainDialogTemplate() {
             {IDC_PROGRESS1, Kind::kProgress, u"", 7, 37, 306, 14, true, true},
             {IDC_PROGRESS2, Kind::kProgress, u"", 7, 7, 306, 14, false, true},
             {IDC_PROGRESS3, Kind::kProgress, u"", 7, 17, 306, 14, false, true},
-        }};
+        },
+        true,  // visible at creation
+        true,  // an application window
+    };
     return main;
 }
 

@@ -11,7 +11,7 @@
 enum class DialogItemKind {
     kPushButton,
     kDefaultPushButton,
-    kText,      // static text; mnemonic ampersands are not interpreted
+    kText,      // static text, left-aligned; always starts a group of controls
     kIcon,      // static icon; `text` is unused, `iconId` names the icon resource
     kProgress,  // the common progress bar window, filled in by whatever subclasses it
 };
@@ -24,6 +24,11 @@ struct CDialogItem {
     bool visible = true;
     bool border = false;
     int iconId = 0;
+    // Starts a new group of controls for the arrow keys (text items always do).
+    bool startsGroup = false;
+    // An ampersand is shown as it is. The Qt backend never interprets ampersands in text items;
+    // Windows does unless this is set.
+    bool noPrefix = false;
 };
 
 struct CDialogTemplate {
@@ -32,4 +37,6 @@ struct CDialogTemplate {
     int cx, cy;
     int fontPoints;  // the dialog font's size; the toolkit's own dialog face stands in for the font
     std::vector<CDialogItem> items;
+    bool visibleAtCreation = false;  // shown as soon as it is created, before it is run
+    bool appWindow = false;          // has a taskbar button of its own even when it has an owner
 };
