@@ -34,7 +34,7 @@ struct CDialog::CWindowState {
 };
 
 INT_PTR CALLBACK CDialog::CWindowState::Procedure(HWND hwnd, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) {
+                                                  LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         reinterpret_cast<CDialog*>(lParam)->m_window->hwnd = hwnd;
@@ -43,8 +43,7 @@ INT_PTR CALLBACK CDialog::CWindowState::Procedure(HWND hwnd, UINT message, WPARA
     return dialog != nullptr ? dialog->m_window->Handle(*dialog, message, wParam, lParam) : FALSE;
 }
 
-INT_PTR CDialog::CWindowState::Handle(CDialog& dialog, UINT message, WPARAM wParam,
-                                      LPARAM lParam) {
+INT_PTR CDialog::CWindowState::Handle(CDialog& dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             dialog.HandleInitDialog();
@@ -117,9 +116,10 @@ std::u16string CDialog::GetWindowText() const {
     if (m_window->hwnd == nullptr) {
         return {};
     }
-    std::u16string text(static_cast<std::size_t>(::GetWindowTextLengthW(m_window->hwnd)) + 1, u'\0');
-    int copied = ::GetWindowTextW(m_window->hwnd, SystemText(text.data()),
-                                  static_cast<int>(text.size()));
+    std::u16string text(static_cast<std::size_t>(::GetWindowTextLengthW(m_window->hwnd)) + 1,
+                        u'\0');
+    int copied =
+        ::GetWindowTextW(m_window->hwnd, SystemText(text.data()), static_cast<int>(text.size()));
     text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
     return text;
 }

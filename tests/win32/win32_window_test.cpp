@@ -79,9 +79,9 @@ protected:
 
     void SetUp() override {
         PrepareToolkit(0);
-        m_frame = ::CreateWindowExW(0, L"STATIC", L"bar test", WS_POPUP | WS_VISIBLE, 10, 10,
-                                    kWidth + 20, kHeight + 20, nullptr, nullptr,
-                                    ::GetModuleHandleW(nullptr), nullptr);
+        m_frame =
+            ::CreateWindowExW(0, L"STATIC", L"bar test", WS_POPUP | WS_VISIBLE, 10, 10, kWidth + 20,
+                              kHeight + 20, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(m_frame, nullptr);
         m_bar = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10,
                                   10, kWidth, kHeight, m_frame,
@@ -135,8 +135,8 @@ protected:
         ::GetClientRect(m_bar, &capture->client);
         HDC screen = ::GetDC(m_bar);
         capture->dc = ::CreateCompatibleDC(screen);
-        capture->bitmap = ::CreateCompatibleBitmap(screen, capture->client.right,
-                                                   capture->client.bottom);
+        capture->bitmap =
+            ::CreateCompatibleBitmap(screen, capture->client.right, capture->client.bottom);
         capture->saved = ::SelectObject(capture->dc, capture->bitmap);
         ::BitBlt(capture->dc, 0, 0, capture->client.right, capture->client.bottom, screen, 0, 0,
                  SRCCOPY);

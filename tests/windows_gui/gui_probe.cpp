@@ -87,7 +87,7 @@ void PrintControl(HWND dialog, int id) {
     LONG style = ::GetWindowLongW(control, GWL_STYLE);
     LONG exStyle = ::GetWindowLongW(control, GWL_EXSTYLE);
     // The frame the window system gives it: the template's WS_BORDER may become an edge.
-    const char* frame = (style & WS_BORDER) != 0             ? "border"
+    const char* frame = (style & WS_BORDER) != 0            ? "border"
                         : (exStyle & WS_EX_CLIENTEDGE) != 0 ? "clientedge"
                         : (exStyle & WS_EX_STATICEDGE) != 0 ? "staticedge"
                                                             : "none";
