@@ -22,8 +22,9 @@ required+=(
 # Only the 32-bit check of the request layout (label m32) needs these: g++-multilib to build
 # it, qemu-user to run it where the kernel cannot run 32-bit programs. wine64 runs the x64
 # Windows tests (never wine32: installing it breaks 64-bit Wine on such machines); xvfb gives
-# Wine a display where a test shows windows.
-optional=(g++-multilib qemu-user wine64 xvfb)
+# Wine a display where a test shows windows; the GUI test of Zelvane.exe (label windows-gui)
+# reads its screenshots with imagemagick and drives the system menu with xdotool.
+optional=(g++-multilib qemu-user wine64 xvfb imagemagick xdotool)
 
 if ! command -v dpkg-query > /dev/null || ! command -v apt-get > /dev/null; then
     echo "install-deps.sh: no dpkg-query or apt-get; this script installs Debian packages:" >&2
