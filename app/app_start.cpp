@@ -1,6 +1,5 @@
 #include "app/app_start.h"
 
-#include <QGuiApplication>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -8,8 +7,7 @@
 #include "app/bar_report.h"
 #include "app/resource.h"
 #include "platform/files/fd_output.h"
-#include "platform/qt/qt_icons.h"
-#include "res/icon_resources.h"
+#include "platform/window/application.h"
 #include "ui/text_progress_ctrl.h"
 
 namespace {
@@ -22,15 +20,9 @@ std::shared_ptr<CBarReport> g_report;  // the headless report, kept for FinishAp
 
 }  // namespace
 
-bool RunsHeadless() {
-    return QGuiApplication::platformName() == QStringLiteral("offscreen");
-}
-
 void PrepareApplication() {
     IgnoreBrokenPipes();
-    // Lets desktops match the window with the installed desktop entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("zelvane"));
-    RegisterIcon(IDR_MAINFRAME, ZelvaneIcon());
+    PrepareToolkit(IDR_MAINFRAME);
     if (RunsHeadless()) {
         auto report = std::make_shared<CBarReport>();
         g_progress[0].SetListener(report);

@@ -1,16 +1,15 @@
-// zelvane: finds USB devices in update mode on the SCSI generic nodes and writes the database
-// image beside this executable into each of them. No command line.
+// zelvane: finds USB devices in update mode on the system's drives and writes the database image
+// beside this executable into each of them. No command line. The toolkit's entry point
+// (platform/window/application.h) makes the toolkit ready and calls ProgramMain.
 
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 #include "app/app_start.h"
 #include "app/zelvane_app.h"
+#include "platform/window/application.h"
 
-int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+int ProgramMain() {
     PrepareApplication();
     theApp.InitInstance();
     // The monitor and the workers are never told to stop: the process ends here, at once, also

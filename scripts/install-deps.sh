@@ -13,11 +13,20 @@ required=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-dejavu-core
 )
-# Only single tests need these: g++-multilib and qemu-user the 32-bit check of the request layout
-# (label m32: to build it, and to run it where the kernel cannot run 32-bit programs); dpkg-dev
-# (dpkg-shlibdeps, which CPack asks for the package's dependencies) and lintian the Debian
-# package's test (label package), which also makes the package.
-optional=(g++-multilib qemu-user dpkg-dev lintian)
+# The Windows programs (presets windows-x64 and windows-x86): the mingw-w64 cross compilers of
+# the -posix thread model (std::thread and std::mutex over winpthreads), their binutils (windres
+# among them). GoogleTest is cross-built from the sources of the package googletest above.
+required+=(
+    mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
+)
+# Only the 32-bit check of the request layout (label m32) needs these: g++-multilib to build
+# it, qemu-user to run it where the kernel cannot run 32-bit programs. wine64 runs the x64
+# Windows tests (never wine32: installing it breaks 64-bit Wine on such machines); xvfb gives
+# Wine a display where a test shows windows; the GUI test of Zelvane.exe (label windows-gui)
+# reads its screenshots with imagemagick and drives the system menu with xdotool.
+# dpkg-dev (dpkg-shlibdeps, which CPack asks for the package's dependencies) and lintian serve the
+# Debian package's test (label package), which also makes the package.
+optional=(g++-multilib qemu-user wine64 xvfb imagemagick xdotool dpkg-dev lintian)
 
 if ! command -v dpkg-query > /dev/null || ! command -v apt-get > /dev/null; then
     echo "install-deps.sh: no dpkg-query or apt-get; this script installs Debian packages:" >&2
@@ -43,8 +52,9 @@ if [ "$(id -u)" -ne 0 ]; then
             echo "The build needs ${missing_required[*]}: stopping." >&2
             exit 1
         fi
-        echo "Going on: the 32-bit check (label m32) and the package's test (label package)" \
-            "will be reported as skipped where they cannot run without ${missing_optional[*]}." >&2
+        echo "Going on: the 32-bit check (label m32), the Windows tests under Wine and the" \
+            "package's test (label package) will be reported as skipped where they cannot build" \
+            "or run without ${missing_optional[*]}." >&2
         exit 0
     fi
     sudo=(sudo)
