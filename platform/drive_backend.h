@@ -38,6 +38,7 @@ public:
 // (platform/drive_backend_override.h) has put in place, else the operating system's. Any thread.
 CDriveBackend& GetDriveBackend();
 
-// The operating system's backend; implemented per system, on Linux (SG_IO) in
-// platform/linux/sg_drive_backend.cpp. Lives as long as the process.
+// The operating system's backend; implemented per system: on Linux SG_IO in
+// platform/linux/sg_drive_backend.cpp, on Windows IOCTL_SCSI_PASS_THROUGH_DIRECT in
+// platform/windows/drive_backend.cpp. Lives as long as the process.
 CDriveBackend& GetSystemDriveBackend();

@@ -6,8 +6,10 @@
 #include <cstdint>
 
 #ifdef _WIN32
-#include <ntddscsi.h>
+// <ntddscsi.h> relies on the types and macros of <windows.h> and <winioctl.h> before it.
 #include <windows.h>
+#include <winioctl.h>
+#include <ntddscsi.h>
 #else
 struct SCSI_PASS_THROUGH_DIRECT {
     std::uint16_t Length;

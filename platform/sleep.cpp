@@ -1,9 +1,8 @@
 #include "platform/sleep.h"
 
 #include <atomic>
-#include <chrono>
-#include <thread>
 
+#include "platform/sleep_backend.h"
 #include "platform/sleep_override.h"
 
 namespace {
@@ -15,7 +14,7 @@ void SleepFor(unsigned milliseconds) {
         return;
     }
     unsigned scaled = milliseconds / g_sleepDivisor.load(std::memory_order_relaxed);
-    std::this_thread::sleep_for(std::chrono::milliseconds(scaled == 0 ? 1 : scaled));
+    PauseThread(scaled == 0 ? 1 : scaled);
 }
 
 CScopedSleepDivisor::CScopedSleepDivisor(unsigned divisor)

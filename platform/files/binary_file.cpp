@@ -1,15 +1,9 @@
 #include "platform/files/binary_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "platform/files/file_find.h"
-#include "platform/files/utf.h"
 
 namespace {
 
@@ -30,19 +24,18 @@ bool CBinaryFile::Open(const std::u16string& path) {
     if (path.empty() || path.size() >= kMaxPathChars) {
         return false;
     }
-    // Non-blocking, so that opening a FIFO that happens to carry the image's name cannot hang
-    // the caller; it is refused below as not a regular file.
-    int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
+    FileHandle file = OpenFileForReading(path);
+    if (file == kNoFile) {
         return false;
     }
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    std::optional<CFileStamp> stamp = LookAtFile(file);
+    if (!stamp) {
+        CloseFile(file);
         return false;
     }
-    m_fd = fd;
-    m_stamp = *LookAtFile();
+    m_file = file;
+    m_fileOffset = 0;
+    m_stamp = *stamp;
     m_handedOut = 0;
     m_digest = kDigestStart;
     m_buffer = std::make_unique<unsigned char[]>(kReadAhead);
@@ -52,7 +45,7 @@ bool CBinaryFile::Open(const std::u16string& path) {
 }
 
 std::optional<std::uint32_t> CBinaryFile::Read(void* buffer, std::uint32_t count) {
-    if (m_fd < 0) {
+    if (m_file == kNoFile) {
         return std::nullopt;
     }
     std::uint32_t done = 0;
@@ -66,8 +59,8 @@ std::optional<std::uint32_t> CBinaryFile::Read(void* buffer, std::uint32_t count
         }
         std::uint32_t take = std::min(count - done, m_buffered - m_consumed);
         // Read ahead before a cut, these bytes may no longer be the file's.
-        std::optional<CStamp> now = LookAtFile();
-        if (!now || static_cast<std::uint64_t>(now->length) < m_handedOut + take) {
+        std::optional<std::uint64_t> length = FileLength(m_file);
+        if (!length || *length < m_handedOut + take) {
             return std::nullopt;
         }
         std::memcpy(bytes + done, m_buffer.get() + m_consumed, take);
@@ -82,28 +75,25 @@ std::optional<std::uint32_t> CBinaryFile::Read(void* buffer, std::uint32_t count
 bool CBinaryFile::Refill() {
     m_buffered = 0;
     m_consumed = 0;
-    ssize_t got;
-    do {
-        got = ::read(m_fd, m_buffer.get(), kReadAhead);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) {
+    std::optional<std::uint32_t> got = ReadFileAt(m_file, m_buffer.get(), kReadAhead, m_fileOffset);
+    if (!got) {
         return false;
     }
-    m_buffered = static_cast<std::uint32_t>(got);
+    m_buffered = *got;
+    m_fileOffset += *got;
     return true;
 }
 
 std::optional<std::uint64_t> CBinaryFile::GetLength() const {
-    struct stat info;
-    if (m_fd < 0 || ::fstat(m_fd, &info) != 0) {
+    if (m_file == kNoFile) {
         return std::nullopt;
     }
-    return static_cast<std::uint64_t>(info.st_size);
+    return FileLength(m_file);
 }
 
 bool CBinaryFile::StillBeginsWithWhatWasRead() {
-    std::optional<CStamp> now = LookAtFile();
-    if (!now || static_cast<std::uint64_t>(now->length) < m_handedOut) {
+    std::optional<CFileStamp> now = m_file == kNoFile ? std::nullopt : LookAtFile(m_file);
+    if (!now || now->length < m_handedOut) {
         return false;
     }
     if (*now == m_stamp) {
@@ -118,38 +108,25 @@ bool CBinaryFile::StillBeginsWithWhatWasRead() {
     return true;
 }
 
-std::optional<CBinaryFile::CStamp> CBinaryFile::LookAtFile() const {
-    struct stat info;
-    if (m_fd < 0 || ::fstat(m_fd, &info) != 0) {
-        return std::nullopt;
-    }
-    return CStamp{info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec, info.st_ctim.tv_sec,
-                  info.st_ctim.tv_nsec};
-}
-
 std::optional<std::uint64_t> CBinaryFile::DigestOfFirstBytes(std::uint64_t count) const {
     // A buffer of its own: the read-ahead still holds bytes Read has not handed out.
     auto chunk = std::make_unique<unsigned char[]>(kReadAhead);
     std::uint64_t digest = kDigestStart;
     for (std::uint64_t offset = 0; offset < count;) {
-        std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kReadAhead, count - offset));
-        ssize_t got = ::pread(m_fd, chunk.get(), want, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
+        auto want = static_cast<std::uint32_t>(std::min<std::uint64_t>(kReadAhead, count - offset));
+        std::optional<std::uint32_t> got = ReadFileAt(m_file, chunk.get(), want, offset);
+        if (!got || *got == 0) {
             return std::nullopt;  // an error, or the file ends before the bytes handed out
         }
-        digest = Digest(digest, chunk.get(), static_cast<std::size_t>(got));
-        offset += static_cast<std::uint64_t>(got);
+        digest = Digest(digest, chunk.get(), *got);
+        offset += *got;
     }
     return digest;
 }
 
 void CBinaryFile::Close() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
+    if (m_file != kNoFile) {
+        CloseFile(m_file);
+        m_file = kNoFile;
     }
 }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/files/file_reading.h"
+
 class CBinaryFile {
 public:
     CBinaryFile() = default;
@@ -26,7 +28,7 @@ public:
     // The file's current length; empty when it cannot be measured.
     std::optional<std::uint64_t> GetLength() const;
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_file != kNoFile; }
 
     // Whether the file still begins with every byte Read has handed out since Open, so that they
     // are one version of the file even if it was written meanwhile (appending keeps them; a
@@ -41,18 +43,11 @@ private:
     static constexpr std::uint32_t kReadAhead = 64 * 1024;
     bool Refill();
 
-    // What the file looked like at the last look: any write changes one of these.
-    struct CStamp {
-        std::int64_t length = 0;
-        std::int64_t modifiedSec = 0, modifiedNsec = 0;
-        std::int64_t changedSec = 0, changedNsec = 0;
-        bool operator==(const CStamp&) const = default;
-    };
-    std::optional<CStamp> LookAtFile() const;
     std::optional<std::uint64_t> DigestOfFirstBytes(std::uint64_t count) const;
 
-    int m_fd = -1;
-    CStamp m_stamp;                 // at Open or at the last look that found the read bytes intact
+    FileHandle m_file = kNoFile;
+    std::uint64_t m_fileOffset = 0;  // where the next refill reads
+    CFileStamp m_stamp;              // at Open or at the last look that found the read bytes intact
     std::uint64_t m_handedOut = 0;  // bytes Read has handed out since Open
     std::uint64_t m_digest = 0;     // of those bytes
     std::unique_ptr<unsigned char[]> m_buffer;

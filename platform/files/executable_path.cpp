@@ -1,26 +1,14 @@
 #include "platform/files/executable_path.h"
 
-#include <limits.h>
-#include <unistd.h>
-
 #include <mutex>
 #include <utility>
 
 #include "platform/files/executable_path_override.h"
-#include "platform/files/utf.h"
+#include "platform/files/system_executable_path.h"
 
 namespace {
 std::mutex g_overrideMutex;
 std::u16string g_override;
-
-std::u16string ExecutablePathFromSystem() {
-    char buffer[PATH_MAX];
-    ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) {
-        return {};
-    }
-    return FromUtf8(std::string(buffer, static_cast<std::size_t>(length)));
-}
 }  // namespace
 
 std::u16string GetExecutablePath() {
@@ -30,7 +18,7 @@ std::u16string GetExecutablePath() {
             return g_override;
         }
     }
-    return ExecutablePathFromSystem();
+    return SystemExecutablePath();
 }
 
 CScopedExecutablePath::CScopedExecutablePath(const std::u16string& path) {

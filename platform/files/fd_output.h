@@ -7,8 +7,9 @@
 
 inline constexpr int kStandardOutputFd = 1;
 
-// Makes the whole process ignore SIGPIPE, so that a write to a pipe or socket whose reader has
-// gone fails with an error instead of ending the program. Idempotent.
+// Makes the whole process ignore SIGPIPE where the system has it, so that a write to a pipe or
+// socket whose reader has gone fails with an error instead of ending the program (on Windows
+// such a write fails anyway). Idempotent.
 void IgnoreBrokenPipes();
 
 // Whether `fd` is open on a terminal.

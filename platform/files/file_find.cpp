@@ -1,15 +1,8 @@
 #include "platform/files/file_find.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
-#include <memory>
 
 #include "platform/files/upcase_table.h"
-#include "platform/files/utf.h"
 
 namespace {
 
@@ -17,16 +10,6 @@ namespace {
 // simple case mapping of the plane, not only a-z, so that "ä" sorts with "Ä", after "Ö".
 char16_t FoldCase(char16_t c) {
     return UpcaseCodeUnit(c);
-}
-
-std::u16string CurrentDirectory() {
-    char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) != nullptr ? FromUtf8(buffer) + u"/" : u"";
-}
-
-bool IsDirectoryPath(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace
@@ -67,36 +50,7 @@ bool CFileFind::FindFile(const std::u16string& pattern) {
     if (pattern.empty() || pattern.size() >= kMaxPathChars) {
         return false;
     }
-    std::size_t split = pattern.find_last_of(u'/');
-    std::u16string directory = split == std::u16string::npos ? u"" : pattern.substr(0, split + 1);
-    std::u16string namePattern = pattern.substr(directory.size());
-    m_root = directory.empty() || directory[0] != u'/' ? CurrentDirectory() + directory : directory;
-
-    std::string root = ToUtf8(m_root);
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(root.c_str()), ::closedir);
-    if (!dir) {
-        return false;
-    }
-    while (const dirent* entry = ::readdir(dir.get())) {
-        std::u16string name = FromUtf8(entry->d_name);
-        // A name that is not UTF-8 has no UTF-16 spelling that opens it again; yielding it
-        // would hand the caller a path to nothing.
-        if (ToUtf8(name) != entry->d_name) {
-            continue;
-        }
-        if (MatchesWildcard(namePattern, name)) {
-            m_entries.push_back({name, IsDirectoryPath(root + entry->d_name)});
-        }
-    }
-    // Names that differ only in letter case are ordered by their code units, so the order never
-    // depends on the order the file system lists them in.
-    std::sort(m_entries.begin(), m_entries.end(), [](const CEntry& a, const CEntry& b) {
-        if (NtfsNameLess(a.name, b.name) || NtfsNameLess(b.name, a.name)) {
-            return NtfsNameLess(a.name, b.name);
-        }
-        return a.name < b.name;
-    });
-    return !m_entries.empty();
+    return ListMatchingEntries(pattern, m_root, m_entries) && !m_entries.empty();
 }
 
 bool CFileFind::FindNextFile() {
@@ -116,7 +70,8 @@ std::u16string CFileFind::GetFilePath() const {
         return {};
     }
     bool endsWithSeparator = !m_root.empty() && (m_root.back() == u'/' || m_root.back() == u'\\');
-    return m_root + (endsWithSeparator ? u"" : u"/") + m_current->name;
+    return endsWithSeparator ? m_root + m_current->name
+                             : m_root + kPathSeparator + m_current->name;
 }
 
 void CFileFind::Close() {

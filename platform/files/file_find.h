@@ -1,15 +1,27 @@
 #pragma once
 // Directory search with Windows wildcard matching, the way the program looks for its image:
-// "?" stands for exactly one character, "*" for any run, letter case does not matter. Entries
-// come in the order NTFS keeps them (names compared case-insensitively, ordinal), so that which
-// entry comes last never depends on the file system (names equal but for letter case follow
-// their code units). "." and ".." are yielded like any entry; names that are not valid UTF-8 are
-// passed over, since no UTF-16 path would open them.
+// "?" stands for exactly one character, "*" for any run, letter case does not matter. "." and
+// ".." are yielded like any entry that matches.
+//
+// On Windows the system searches (FindFirstFileW, FindNextFileW), and entries come in the order
+// it yields them. Elsewhere they come in the order NTFS keeps them (names compared
+// case-insensitively, ordinal), so that which entry comes last never depends on the file system
+// (names equal but for letter case follow their code units), and names that are not valid UTF-8
+// are passed over, since no UTF-16 path would open them.
 //
 // One object per search, used by one thread; the search holds no system resource between calls.
 
 #include <string>
 #include <vector>
+
+#include "platform/files/directory_listing.h"
+
+#ifdef _WIN32
+// <windows.h> makes FindNextFile a macro for FindNextFileW; the member below keeps the
+// framework's name whatever is included before or after this header.
+#include <windows.h>
+#undef FindNextFile
+#endif
 
 // Patterns and paths of this many UTF-16 characters or more are refused, as Windows does.
 inline constexpr std::size_t kMaxPathChars = 260;
@@ -30,15 +42,10 @@ public:
     void Close();
 
 private:
-    struct CEntry {
-        std::u16string name;
-        bool isDirectory;
-    };
-
     std::u16string m_root;
-    std::vector<CEntry> m_entries;
+    std::vector<CFoundEntry> m_entries;
     std::size_t m_next = 0;
-    const CEntry* m_current = nullptr;
+    const CFoundEntry* m_current = nullptr;
 };
 
 // Whether `name` matches the wildcard `pattern` ("?" one character, "*" any run, case folded).

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Runs a Windows program of this build under wine64: CMake's and CTest's emulator for the
+# windows-x64 build, and GoogleTest's discovery through it.
+#   wine-run.sh PROGRAM.exe [ARGS...]
+# The program's exit status is passed on. Without Wine it exits 77 with "SKIPPED: reason", which
+# CTest reports as a skip. The build tree's Wine server (wine-server.sh, started by a CTest
+# fixture) makes each start cost about a second; without it, a server is started that stays
+# for a few seconds after the program, so that a row of programs (discovery) shares it.
+set -uo pipefail
+. "$(dirname "$0")/wine-common.sh"
+
+if ! find_wine; then
+    echo "SKIPPED: $WINE_MISSING"
+    exit 77
+fi
+[ $# -gt 0 ] || { echo "usage: wine-run.sh PROGRAM.exe [ARGS...]" >&2; exit 2; }
+use_build_prefix "$1" || exit 2
+# Fails harmlessly when the fixture's server (or an earlier one) is running already. It outlives
+# the program, so it must not hold the caller's output pipe.
+"$WINESERVER" -p"${ZELVANE_WINE_LINGER:-10}" < /dev/null > /dev/null 2>&1
+
+# Windows programs end their lines with CR LF; GoogleTest's discovery reads the list line by
+# line and would take the CR into every name.
+for arg in "$@"; do
+    if [ "$arg" = --gtest_list_tests ]; then
+        "$WINE64" "$@" | tr -d '\r'
+        exit "${PIPESTATUS[0]}"
+    fi
+done
+exec "$WINE64" "$@"

@@ -1,0 +1,7 @@
+#include "platform/sleep_backend.h"
+
+#include <windows.h>
+
+void PauseThread(unsigned milliseconds) {
+    ::Sleep(milliseconds);
+}
