@@ -14,7 +14,7 @@ constexpr UINT kRefreshMilliseconds = 100;
 }  // namespace
 
 CZelvaneDlg::CZelvaneDlg(CDialog* parent)
-    : CDialog(MainDialogTemplate(), parent), m_icon(LoadIcon(IDR_MAINFRAME)) {}
+    : CDialog(MainDialogTemplate(), parent), m_icon(LoadResourceIcon(IDR_MAINFRAME)) {}
 
 void CZelvaneDlg::DoDataExchange(CDataExchange* exchange) {
     CDialog::DoDataExchange(exchange);

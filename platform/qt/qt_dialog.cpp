@@ -4,7 +4,6 @@
 #include "platform/qt/qt_icons.h"
 #include "platform/qt/qt_window.h"
 #include "platform/window/dialog.h"
-#include "platform/window/wnd.h"
 
 struct CDialog::CWindowState {
     std::unique_ptr<CQtDialogWidget> widget;
@@ -30,12 +29,6 @@ void CDialog::EndDialog(int result) {
     if (m_window->widget) {
         m_window->widget->done(result);
     }
-}
-
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-    CDataExchange exchange(this, saveAndValidate);
-    DoDataExchange(&exchange);
-    return TRUE;
 }
 
 void CDialog::SetWindowText(const char16_t* text) {
@@ -85,23 +78,6 @@ void* CDialog::ToolkitWindow() const {
     return m_window->widget.get();
 }
 
-void CDialog::HandleInitDialog() {
-    OnInitDialog();
-}
-
-BOOL CDialog::OnInitDialog() {
-    UpdateData(FALSE);
-    return TRUE;
-}
-
-void CDialog::DoDataExchange(CDataExchange* /*exchange*/) {}
-
-void CDialog::OnCommand(UINT id, UINT notification) {
-    if (notification == BN_CLICKED && (id == IDOK || id == IDCANCEL)) {
-        EndDialog(static_cast<int>(id));
-    }
-}
-
 void CDialog::OnSysCommand(UINT /*id*/, LPARAM /*param*/) {}
 
 void CDialog::OnTimer(UINT_PTR /*id*/) {}
@@ -111,13 +87,4 @@ void CDialog::OnDestroy() {}
 BOOL CSystemMenu::AppendMenu(UINT flags, UINT_PTR id, const char16_t* text) {
     entries.push_back({flags, id, text != nullptr ? std::u16string(text) : std::u16string()});
     return TRUE;
-}
-
-void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
-    if (control.IsWindow()) {
-        return;  // bound by an earlier exchange
-    }
-    if (auto window = exchange->m_pDlgWnd->GetDlgItem(id)) {
-        control.SubclassWindow(window);
-    }
 }

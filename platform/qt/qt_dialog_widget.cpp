@@ -70,7 +70,7 @@ void CQtDialogWidget::CreateItem(const CDialogItem& item) {
         }
         case DialogItemKind::kIcon: {
             auto* label = new QLabel(this);
-            if (HICON icon = LoadIcon(item.iconId)) {
+            if (HICON icon = LoadResourceIcon(item.iconId)) {
                 label->setPixmap(icon->icon.pixmap(QSize(32, 32), devicePixelRatioF()));
             }
             widget = label;

@@ -20,7 +20,7 @@ void RegisterIcon(int resourceId, const QIcon& icon) {
     slot->icon = icon;  // the entry stays where it is, so handles given out stay valid
 }
 
-HICON LoadIcon(int resourceId) {
+HICON LoadResourceIcon(int resourceId) {
     auto found = Icons().find(resourceId);
     return found == Icons().end() ? nullptr : found->second.get();
 }

@@ -38,7 +38,7 @@ HBITMAP CDC::SelectObject(CBitmap* bitmap) {
 
 HBITMAP CDC::SelectObject(HBITMAP bitmap) {
     // Only the output context holds pixels; an attribute context has no bitmap to swap.
-    return ::SelectObject(m_hDC, bitmap);
+    return static_cast<HBITMAP>(::SelectObject(m_hDC, bitmap));
 }
 
 int CDC::SelectClipRgn(CRgn* region) {
@@ -100,8 +100,8 @@ void CDC::LPtoDP(RECT* rect) const {
 }
 
 BOOL CDC::ExtTextOut(int x, int y, UINT options, const RECT* rect, const std::u16string& text) {
-    return ::ExtTextOutW(m_hDC, x, y, options, rect, text.c_str(), static_cast<UINT>(text.size()),
-                         nullptr);
+    return ::ExtTextOutW(m_hDC, x, y, options, rect, SystemText(text.c_str()),
+                         static_cast<UINT>(text.size()), nullptr);
 }
 
 void CDC::FillSolidRect(const RECT* rect, COLORREF color) {
@@ -110,7 +110,7 @@ void CDC::FillSolidRect(const RECT* rect, COLORREF color) {
 }
 
 int CDC::DrawText(const char16_t* text, int count, RECT* rect, UINT format) {
-    return ::DrawTextW(m_hDC, text, count, rect, format);
+    return ::DrawTextW(m_hDC, SystemText(text), count, rect, format);
 }
 
 BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop) {

@@ -10,11 +10,16 @@
 //   button reaches OnCommand(id, BN_CLICKED), whose default ends the dialog for IDOK and IDCANCEL.
 // - The system menu: on Linux the window manager owns the window's menu, so the entries the
 //   program appends to it are offered where a Linux user finds a window's own menu, a context
-//   menu on the dialog; choosing one calls OnSysCommand(id, 0).
+//   menu on the dialog; choosing one calls OnSysCommand(id, 0). On Win32 they go into the
+//   window's real system menu.
+// - On Win32 the window comes from the dialog template resource with the template's id, compiled
+//   into the executable; a minimised dialog paints its big icon centred and offers it as the
+//   drag icon.
 // - Timers call OnTimer(id) on this thread.
 //
 // The toolkit backend implements the window side: on Qt CDialog in platform/qt/qt_dialog.cpp,
-// LoadIcon in platform/qt/qt_icons.cpp.
+// LoadResourceIcon in platform/qt/qt_icons.cpp; on Win32 in platform/win32/. What every backend
+// shares (data exchange, the default handlers) is in platform/window/dialog.cpp.
 
 #include <memory>
 #include <string>
@@ -26,6 +31,9 @@
 class CNativeWindow;
 class CWnd;
 class CDialog;
+
+#ifndef _WIN32
+// A Win32 build takes these from <windows.h> (through win_types.h).
 struct CIconResource;
 using HICON = const CIconResource*;
 using INT_PTR = std::intptr_t;
@@ -36,9 +44,12 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr UINT BN_CLICKED = 0;
 inline constexpr UINT MF_STRING = 0x0000;
 inline constexpr UINT MF_SEPARATOR = 0x0800;
+#endif
 
-// The icon registered under `resourceId` by the program, or null.
-HICON LoadIcon(int resourceId);
+// The program's icon resource `resourceId` at the system's default icon size, or null. On Qt the
+// icons the program registered (platform/qt/qt_icons.h); on Win32 the icon group compiled into
+// the executable. The handle stays valid for the life of the process.
+HICON LoadResourceIcon(int resourceId);
 
 // The data exchange of one UpdateData call.
 class CDataExchange {
@@ -63,7 +74,10 @@ public:
         UINT_PTR id;
         std::u16string text;
     };
-    std::vector<CEntry> entries;
+    std::vector<CEntry> entries;  // what was appended, in order
+#ifdef _WIN32
+    HMENU m_hMenu = nullptr;  // the window's own system menu, which AppendMenu extends
+#endif
 };
 
 class CDialog {
@@ -90,7 +104,8 @@ public:
     // Whether the dialog's window exists and is shown.
     bool IsWindowVisible() const;
 
-    // The toolkit's own object behind the window (a QWidget* on Qt), for the demo and tests;
+    // The toolkit's own object behind the window (a QWidget* on Qt, the HWND on Win32), for the
+    // demo and tests;
     // null while the window does not exist.
     void* ToolkitWindow() const;
 

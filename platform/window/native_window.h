@@ -1,8 +1,8 @@
 #pragma once
 // A window of the window system as the framework's window objects see it: the stand-in for a
 // window handle. Each toolkit backend implements one (the Qt backend wraps a widget:
-// platform/qt/qt_window.h); the recording window (tests/doubles) is a test double without a
-// toolkit.
+// platform/qt/qt_window.h; the Win32 backend a real window: platform/win32/win32_window.h); the
+// recording window (tests/doubles) is a test double without a toolkit.
 //
 // Contract every window honours:
 // - The window belongs to one thread, its owner, which handles all its messages. IsAlive,
@@ -51,8 +51,9 @@ public:
     // The window's own processing of a message, what a handler's default processing reaches:
     // the window keeps its own copy of the text (WM_SETTEXT returns TRUE, WM_GETTEXT copies at
     // most capacity - 1 characters and a terminator and returns the count, WM_GETTEXTLENGTH),
-    // and WM_ERASEBKGND erases with the background. Everything else returns 0.
-    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // and WM_ERASEBKGND erases with the background. Everything else returns 0. A backend whose
+    // windows have a procedure of their own (Win32) overrides it to hand the message to that.
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     // From now on messages go to `wnd` first. False when another object holds the window or the
     // window is gone. Subclass and Unsubclass run on the owner thread.

@@ -1,12 +1,24 @@
 #pragma once
 // The basic types, constants and helpers of the window system's programming interface, so that
 // the user-interface code reads the same on every toolkit. A Win32 build takes them from
-// <windows.h>; everywhere else they are defined here with the same names, widths and values.
+// <windows.h> and defines none of them here; everywhere else they are defined here with the same
+// names, widths and values.
 
 #include <cstdint>
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/window/win_undef.h"
+
+// The system's wide text is wchar_t, 16-bit UTF-16 code units like char16_t.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+inline const wchar_t* SystemText(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+inline wchar_t* SystemText(char16_t* text) {
+    return reinterpret_cast<wchar_t*>(text);
+}
 #else
 
 using BYTE = std::uint8_t;
@@ -109,6 +121,14 @@ inline constexpr DWORD SRCCOPY = 0x00CC0020;
 // Results of the region and clip-box calls.
 inline constexpr int NULLREGION = 1;
 inline constexpr int SIMPLEREGION = 2;
+
+// The text type the functions here take: UTF-16, as everywhere in the user interface.
+inline const char16_t* SystemText(const char16_t* text) {
+    return text;
+}
+inline char16_t* SystemText(char16_t* text) {
+    return text;
+}
 
 // System colour indices.
 inline constexpr int COLOR_WINDOW = 5;
