@@ -13,9 +13,17 @@ required=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-dejavu-core
 )
+# The Windows programs (presets windows-x64 and windows-x86): the mingw-w64 cross compilers of
+# the -posix thread model (std::thread and std::mutex over winpthreads), their binutils (windres
+# among them). GoogleTest is cross-built from the sources of the package googletest above.
+required+=(
+    mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
+)
 # Only the 32-bit check of the request layout (label m32) needs these: g++-multilib to build
-# it, qemu-user to run it where the kernel cannot run 32-bit programs.
-optional=(g++-multilib qemu-user)
+# it, qemu-user to run it where the kernel cannot run 32-bit programs. wine64 runs the x64
+# Windows tests (never wine32: installing it breaks 64-bit Wine on such machines); xvfb gives
+# Wine a display where a test shows windows.
+optional=(g++-multilib qemu-user wine64 xvfb)
 
 if ! command -v dpkg-query > /dev/null || ! command -v apt-get > /dev/null; then
     echo "install-deps.sh: no dpkg-query or apt-get; this script installs Debian packages:" >&2
@@ -41,8 +49,8 @@ if [ "$(id -u)" -ne 0 ]; then
             echo "The build needs ${missing_required[*]}: stopping." >&2
             exit 1
         fi
-        echo "Going on: the 32-bit check (label m32) will be reported as skipped where it" \
-            "cannot build or run without ${missing_optional[*]}." >&2
+        echo "Going on: the 32-bit check (label m32) and the Windows tests under Wine will be" \
+            "reported as skipped where they cannot build or run without ${missing_optional[*]}." >&2
         exit 0
     fi
     sudo=(sudo)
