@@ -20,7 +20,9 @@ inline constexpr std::uint8_t kCdbLength = 12;
 inline constexpr std::uint32_t kTimeOutSeconds = 5000;
 
 // The header's size follows the pointer width of the build (its DataBuffer is a pointer); the
-// 32-bit layout is the one devices were first driven with: 44 + 4 + 128 = 176 bytes.
+// 32-bit layout is the one devices were first driven with: 44 + 4 + 128 = 176 bytes. In the
+// Windows builds SCSI_PASS_THROUGH_DIRECT is the system's own (<ntddscsi.h>), so these checks
+// prove the block against it in both the x86 and the x64 program.
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(sizeof(SCSI_PASS_THROUGH_DIRECT) == 44);
 static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataBuffer) == 20);
@@ -38,7 +40,13 @@ static_assert(offsetof(PassThroughRequest, Filler) == 56);
 static_assert(offsetof(PassThroughRequest, SenseBuffer) == 60);
 static_assert(sizeof(PassThroughRequest) == 192);
 #endif
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, Length) == 0);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, ScsiStatus) == 2);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, PathId) == 3);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, TargetId) == 4);
 static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, Lun) == 5);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, CdbLength) == 6);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, SenseInfoLength) == 7);
 static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataIn) == 8);
 static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataTransferLength) == 12);
 static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, TimeOutValue) == 16);
