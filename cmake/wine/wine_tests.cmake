@@ -25,7 +25,7 @@ endif()
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
     set(ZELVANE_TESTS_RUN OFF)
     set(ZELVANE_TESTS_NOT_RUN
-        "a ${CMAKE_SYSTEM_PROCESSOR} ${CMAKE_SYSTEM_NAME} program cannot run on this machine (64-bit Wine only); built, not run")
+        "the ${CMAKE_SYSTEM_PROCESSOR} ${CMAKE_SYSTEM_NAME} programs cannot run on this machine (64-bit Wine only); built, not run")
     return()
 endif()
 

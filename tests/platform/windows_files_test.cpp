@@ -11,6 +11,7 @@
 
 #include "platform/files/binary_file.h"
 #include "platform/files/executable_path.h"
+#include "platform/files/executable_path_override.h"
 #include "platform/files/fd_output.h"
 #include "platform/files/file_find.h"
 #include "platform/sleep.h"
@@ -133,6 +134,11 @@ TEST(WindowsExecutablePath, IsTheRunningProgramWithItsDriveAndFolder) {
     std::u16string directory = DriveAndDirectory(path);
     EXPECT_EQ(directory.back(), u'\\');
     EXPECT_EQ(directory + u"platform_files_tests.exe", path);
+    {
+        CScopedExecutablePath pretended(u"C:\\Tools\\Upd\\up.exe");
+        EXPECT_EQ(DriveAndDirectory(GetExecutablePath()), u"C:\\Tools\\Upd\\");
+    }
+    EXPECT_EQ(GetExecutablePath(), path);
 }
 
 class WindowsFileFindTest : public ::testing::Test {
