@@ -6,9 +6,12 @@
 #include <cstdint>
 
 #ifdef _WIN32
-// <ntddscsi.h> relies on the types and macros of <windows.h> and <winioctl.h> before it.
+// <ntddscsi.h> relies on the types and macros of <windows.h> and <winioctl.h> before it; blocks
+// of their own keep the three in this order.
 #include <windows.h>
+
 #include <winioctl.h>
+
 #include <ntddscsi.h>
 #else
 struct SCSI_PASS_THROUGH_DIRECT {

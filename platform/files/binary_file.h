@@ -48,8 +48,8 @@ private:
     FileHandle m_file = kNoFile;
     std::uint64_t m_fileOffset = 0;  // where the next refill reads
     CFileStamp m_stamp;              // at Open or at the last look that found the read bytes intact
-    std::uint64_t m_handedOut = 0;  // bytes Read has handed out since Open
-    std::uint64_t m_digest = 0;     // of those bytes
+    std::uint64_t m_handedOut = 0;   // bytes Read has handed out since Open
+    std::uint64_t m_digest = 0;      // of those bytes
     std::unique_ptr<unsigned char[]> m_buffer;
     std::uint32_t m_buffered = 0;  // bytes in m_buffer
     std::uint32_t m_consumed = 0;  // of those, already handed out

@@ -70,8 +70,7 @@ std::u16string CFileFind::GetFilePath() const {
         return {};
     }
     bool endsWithSeparator = !m_root.empty() && (m_root.back() == u'/' || m_root.back() == u'\\');
-    return endsWithSeparator ? m_root + m_current->name
-                             : m_root + kPathSeparator + m_current->name;
+    return endsWithSeparator ? m_root + m_current->name : m_root + kPathSeparator + m_current->name;
 }
 
 void CFileFind::Close() {

@@ -21,7 +21,8 @@ bool SearchRoot(const std::wstring& pattern, std::u16string& root) {
     if (length == 0 || length >= kMaxPathChars) {
         return false;
     }
-    std::size_t rootLength = namePart != nullptr ? static_cast<std::size_t>(namePart - full) : length;
+    std::size_t rootLength =
+        namePart != nullptr ? static_cast<std::size_t>(namePart - full) : length;
     root = FromWide(full, rootLength);
     return true;
 }

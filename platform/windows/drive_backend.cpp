@@ -1,10 +1,8 @@
-#include <windows.h>
-#include <winioctl.h>
-#include <ntddscsi.h>
+#include "platform/drive_backend.h"
 
 #include <cwchar>
 
-#include "platform/drive_backend.h"
+#include "platform/scsi_pass_through.h"
 
 // The request block travels to the system as it is, so its header must be the system's own in
 // this build's pointer width: the values the device layer and every other backend rely on.

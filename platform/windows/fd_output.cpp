@@ -8,14 +8,14 @@ namespace {
 // The standard descriptors are the process's standard handles; others are the C runtime's.
 HANDLE HandleOf(int fd) {
     switch (fd) {
-    case 0:
-        return ::GetStdHandle(STD_INPUT_HANDLE);
-    case 1:
-        return ::GetStdHandle(STD_OUTPUT_HANDLE);
-    case 2:
-        return ::GetStdHandle(STD_ERROR_HANDLE);
-    default:
-        return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+        case 0:
+            return ::GetStdHandle(STD_INPUT_HANDLE);
+        case 1:
+            return ::GetStdHandle(STD_OUTPUT_HANDLE);
+        case 2:
+            return ::GetStdHandle(STD_ERROR_HANDLE);
+        default:
+            return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
     }
 }
 

@@ -19,9 +19,9 @@ std::int64_t Ticks(LARGE_INTEGER time) {
 FileHandle OpenFileForReading(const std::u16string& path) {
     // Read access only; other programs may read and write the file meanwhile. Without
     // FILE_FLAG_BACKUP_SEMANTICS a directory does not open.
-    HANDLE handle = ::CreateFileW(ToWide(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        ::CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return kNoFile;
     }

@@ -29,8 +29,8 @@ public:
         wchar_t base[MAX_PATH];
         ::GetTempPathW(MAX_PATH, base);
         static int counter = 0;
-        m_path = std::wstring(base) + L"zelvane-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(++counter);
+        m_path = std::wstring(base) + L"zelvane-" + std::to_wstring(::GetCurrentProcessId()) +
+                 L"-" + std::to_wstring(++counter);
         m_ready = ::CreateDirectoryW(m_path.c_str(), nullptr) != 0;
     }
     ~CWinTempDir() { RemoveTree(m_path); }
@@ -43,28 +43,29 @@ public:
 
     // Writes (creating or truncating) `name`, sharing it as a second program would.
     bool Write(const std::wstring& name, const std::vector<unsigned char>& bytes) const {
-        HANDLE file = ::CreateFileW(PathOf(name).c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            ::CreateFileW(PathOf(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             return false;
         }
         DWORD written = 0;
-        bool ok = bytes.empty() || (::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                                &written, nullptr) != 0 &&
-                                    written == bytes.size());
+        bool ok =
+            bytes.empty() || (::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                          &written, nullptr) != 0 &&
+                              written == bytes.size());
         ::CloseHandle(file);
         return ok;
     }
 
     bool Resize(const std::wstring& name, std::int64_t length) const {
-        HANDLE file = ::CreateFileW(PathOf(name).c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            ::CreateFileW(PathOf(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         LARGE_INTEGER at;
         at.QuadPart = length;
-        bool ok = file != INVALID_HANDLE_VALUE && ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-                  ::SetEndOfFile(file);
+        bool ok = file != INVALID_HANDLE_VALUE &&
+                  ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
         if (file != INVALID_HANDLE_VALUE) {
             ::CloseHandle(file);
         }
