@@ -5,7 +5,7 @@
 # The program's exit status is passed on. Without Wine it exits 77 with "SKIPPED: reason", which
 # CTest reports as a skip. The build tree's Wine server (wine-server.sh, started by a CTest
 # fixture) makes each start cost about a second; without it, a server is started that stays
-# for a few seconds after the program, so that a row of programs (discovery) shares it.
+# for three seconds after the program, so that a row of programs (discovery) shares it.
 set -uo pipefail
 . "$(dirname "$0")/wine-common.sh"
 
@@ -17,7 +17,7 @@ fi
 use_build_prefix "$1" || exit 2
 # Fails harmlessly when the fixture's server (or an earlier one) is running already. It outlives
 # the program, so it must not hold the caller's output pipe.
-"$WINESERVER" -p"${ZELVANE_WINE_LINGER:-10}" < /dev/null > /dev/null 2>&1
+"$WINESERVER" -p"${ZELVANE_WINE_LINGER:-3}" < /dev/null > /dev/null 2>&1
 
 # Windows programs end their lines with CR LF; GoogleTest's discovery reads the list line by
 # line and would take the CR into every name.

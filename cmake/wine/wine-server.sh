@@ -17,15 +17,24 @@ use_build_prefix "$2/CMakeCache.txt" || exit 2
 
 case $1 in
 start)
-    # A server left from discovery may end at any moment; replace it with one that stays.
-    "$WINESERVER" -k 2> /dev/null
-    "$WINESERVER" -w 2> /dev/null
     # The server and the services wineboot starts outlive this script: they must not hold
     # CTest's output pipe, or CTest waits for them until its time-out.
     log=$WINEPREFIX.log
     mkdir -p "$(dirname "$log")"
-    "$WINESERVER" -p < /dev/null > "$log" 2>&1 ||
-        { echo "wine-server.sh: wineserver -p failed:"; cat "$log"; exit 1; }
+    : > "$log"
+    # A server left from test discovery ends by itself a few seconds after its last program;
+    # it is waited for, not killed (killing races with the new server's start). Another
+    # server may still slip in between, so the start is tried again.
+    started=
+    for _ in $(seq 1 30); do
+        "$WINESERVER" -w < /dev/null >> "$log" 2>&1
+        if "$WINESERVER" -p < /dev/null >> "$log" 2>&1; then
+            started=yes
+            break
+        fi
+        sleep 1
+    done
+    [ -n "$started" ] || { echo "wine-server.sh: wineserver -p failed:"; cat "$log"; exit 1; }
     # wineboot makes or updates the prefix, and waits until it is ready.
     "$WINE64" wineboot --init < /dev/null >> "$log" 2>&1 ||
         { echo "wine-server.sh: wineboot failed in $WINEPREFIX:"; cat "$log"; exit 1; }
