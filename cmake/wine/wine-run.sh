@@ -27,4 +27,11 @@ for arg in "$@"; do
         exit "${PIPESTATUS[0]}"
     fi
 done
-exec "$WINE64" "$@"
+# A Windows program that crashes ends with its exception code, never by a Unix signal: a run
+# that a signal ended is Wine's failure (or the server's being killed under it), and is named so.
+"$WINE64" "$@"
+status=$?
+if [ $status -gt 128 ] && [ $status -lt 160 ]; then
+    echo "wine-run.sh: wine64 was ended by signal $((status - 128)), not by the program" >&2
+fi
+exit $status
