@@ -170,7 +170,7 @@ int ServeSgIo(const CWineNodeName& node, sg_io_hdr_t* io) {
 }  // namespace
 
 // The C library's ioctl, as glibc declares it; <sys/ioctl.h> is left out so that its exception
-// specification does not clash with this definition.
+// declaration does not clash with this definition.
 extern "C" int ioctl(int fd, unsigned long request, ...) {
     va_list arguments;
     va_start(arguments, request);
