@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then configures, builds and runs every test through CTest, once per
-# preset named. With no preset named: the Linux debug build, then both Windows programs
-# (windows-x64, whose tests run under wine64, and windows-x86, whose tests are built and reported
-# as skipped since 64-bit Wine cannot run them). Fails as soon as one build or one test fails. A test
+# preset named. With no preset named: both Windows programs (windows-x64, whose tests run under
+# wine64, and windows-x86, whose tests are built and reported as skipped since 64-bit Wine cannot
+# run them), then the Linux debug build, whose summary, the fullest, closes the output. Fails as soon as one build or one test fails. A test
 # that cannot run on this machine (no 32-bit support, no way to boot the VM) is reported as
 # skipped, and its reason is shown after CTest's summary.
 set -euo pipefail
@@ -35,7 +35,7 @@ show_skip_reasons() {
 scripts/install-deps.sh
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(debug windows-x64 windows-x86)
+[ ${#presets[@]} -gt 0 ] || presets=(windows-x64 windows-x86 debug)
 for preset in "${presets[@]}"; do
     echo "=== preset: $preset"
     cmake --preset "$preset" >/dev/null
