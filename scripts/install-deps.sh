@@ -19,13 +19,13 @@ required=(
 required+=(
     mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
 )
-# Only the 32-bit check of the request layout (label m32) needs these: g++-multilib to build
-# it, qemu-user to run it where the kernel cannot run 32-bit programs. wine64 runs the x64
-# Windows tests (never wine32: installing it breaks 64-bit Wine on such machines); xvfb gives
-# Wine a display where a test shows windows; the GUI test of Zelvane.exe (label windows-gui)
-# reads its screenshots with imagemagick and drives the system menu with xdotool.
-# dpkg-dev (dpkg-shlibdeps, which CPack asks for the package's dependencies) and lintian serve the
-# Debian package's test (label package), which also makes the package.
+# Single tests need these, and are skipped with the reason without them: g++-multilib and
+# qemu-user the 32-bit check of the request layout (label m32: to build it, and to run it where the
+# kernel cannot run 32-bit programs); wine64 the x64 Windows tests (never the 32-bit Wine package:
+# installing it breaks 64-bit Wine on such machines); xvfb a display for Wine where a test shows
+# windows; imagemagick and xdotool the GUI test of Zelvane.exe (label windows-gui: screenshots,
+# the system menu); dpkg-dev (dpkg-shlibdeps, which CPack asks for the dependencies) and lintian
+# the Debian package's test (label package), which also makes the package.
 optional=(g++-multilib qemu-user wine64 xvfb imagemagick xdotool dpkg-dev lintian)
 
 if ! command -v dpkg-query > /dev/null || ! command -v apt-get > /dev/null; then

@@ -42,10 +42,10 @@ def read_png(path):
             idat += body
         elif kind == b'IEND':
             break
-    width, height, depth, colour, _, _, interlace = header
-    if depth != 8 or colour not in (2, 6) or interlace:
+    width, height, depth, color, _, _, interlace = header
+    if depth != 8 or color not in (2, 6) or interlace:
         raise ValueError(f'{path}: only 8-bit RGB or RGBA PNGs without interlacing are read')
-    channels = 4 if colour == 6 else 3
+    channels = 4 if color == 6 else 3
     raw = unfilter(zlib.decompress(idat), width * channels, height, channels)
     rows = []
     for y in range(height):
@@ -99,13 +99,13 @@ def nearest(palette, rgb):
                key=lambda i: sum((palette[i][k] - rgb[k]) ** 2 for k in range(3)))
 
 
-def median_cut(colours, count):
-    """Up to `count` colours that represent `colours` (a list of RGB tuples, repeats counted)."""
-    if not colours:
+def median_cut(colors, count):
+    """Up to `count` colours that represent `colors` (a list of RGB tuples, repeats counted)."""
+    if not colors:
         return [(0, 0, 0)]
-    if len(set(colours)) <= count:
-        return sorted(set(colours))
-    boxes = [colours]
+    if len(set(colors)) <= count:
+        return sorted(set(colors))
+    boxes = [colors]
     while len(boxes) < count:
         splittable = [b for b in boxes if len(set(b)) > 1]
         if not splittable:
@@ -137,7 +137,7 @@ def mask_bytes(row):
     return bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
 
 
-def colour_rows(rows, bits):
+def color_rows(rows, bits):
     """Returns (palette, rows of colour bytes, top row first) for the given bit count."""
     visible = [[p[:3] if opaque(p) else (0, 0, 0) for p in row] for row in rows]
     if bits == 24:
@@ -157,12 +157,12 @@ def colour_rows(rows, bits):
 
 def bmp_image(rows, bits):
     size = len(rows)
-    palette, lines = colour_rows(rows, bits)
+    palette, lines = color_rows(rows, bits)
     header = struct.pack('<IiiHHIIiiII', 40, size, 2 * size, 1, bits, 0, 0, 0, 0, 0, 0)
-    colours = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in palette)
+    colors = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in palette)
     xor = b''.join(padded(line) for line in reversed(lines))
     mask = b''.join(padded(mask_bytes(row)) for row in reversed(rows))
-    image = header + colours + xor + mask
+    image = header + colors + xor + mask
     return image[:20] + struct.pack('<I', len(xor) + len(mask)) + image[24:]
 
 
@@ -178,8 +178,8 @@ def write_ico(path, sources):
     offset = 6 + 16 * len(images)
     body = b''
     for size, bits, image in images:
-        colour_count = 16 if bits == 4 else 0
-        directory += struct.pack('<BBBBHHII', size, size, colour_count, 0, 1, bits, len(image),
+        color_count = 16 if bits == 4 else 0
+        directory += struct.pack('<BBBBHHII', size, size, color_count, 0, 1, bits, len(image),
                                  offset + len(body))
         body += image
     with open(path, 'wb') as f:

@@ -13,7 +13,7 @@
 namespace {
 
 struct CIconEntry {
-    int width, height, colourCount, planes, bitCount;
+    int width, height, colorCount, planes, bitCount;
     std::uint32_t bytes, offset;
 };
 
@@ -36,7 +36,7 @@ protected:
         for (CIconEntry& entry : m_entries) {
             entry.width = reader.U8();
             entry.height = reader.U8();
-            entry.colourCount = reader.U8();
+            entry.colorCount = reader.U8();
             reader.U8();
             entry.planes = reader.U16();
             entry.bitCount = reader.U16();
@@ -58,7 +58,7 @@ TEST_F(GeneratedIcon, HasNineImagesAtThreeSizesAndThreeDepths) {
         EXPECT_EQ(m_entries[i].height, expected[i].first);
         EXPECT_EQ(m_entries[i].bitCount, expected[i].second);
         EXPECT_EQ(m_entries[i].planes, 1);
-        EXPECT_EQ(m_entries[i].colourCount, expected[i].second == 4 ? 16 : 0);
+        EXPECT_EQ(m_entries[i].colorCount, expected[i].second == 4 ? 16 : 0);
     }
 }
 

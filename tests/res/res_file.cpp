@@ -115,7 +115,7 @@ std::vector<CIconGroupEntry> DecodeIconGroup(const Bytes& data) {
     for (CIconGroupEntry& entry : entries) {
         entry.width = reader.U8();
         entry.height = reader.U8();
-        entry.colourCount = reader.U8();
+        entry.colorCount = reader.U8();
         reader.U8();
         entry.planes = reader.U16();
         entry.bitCount = reader.U16();

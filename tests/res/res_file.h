@@ -52,7 +52,7 @@ CDialogData DecodeDialogEx(const Bytes& data);
 std::u16string StringOfBlock(const Bytes& data, int index);
 
 struct CIconGroupEntry {
-    int width, height, colourCount, planes, bitCount;
+    int width, height, colorCount, planes, bitCount;
     std::uint32_t bytes;
     int iconId;
 };
