@@ -179,7 +179,7 @@ void CWineDeviceServer::RemoveLinkIfPulled(int drive) {
     // A link still there with no device behind it: the device went by itself (Unplug takes the
     // link first). Its count stays spent, so it is disarmed: one pull per arming, or a replug
     // would pull it again at its first command.
-    struct stat link{};
+    struct stat link {};
     if (::lstat(LinkPath(drive).c_str(), &link) == 0 && m_plugs[drive].lastDevice) {
         m_plugs[drive].lastDevice->UnplugAfterCommands(kNeverPull);
     }
