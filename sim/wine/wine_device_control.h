@@ -8,7 +8,8 @@
 //   unplug N                      pull it: the drive's link goes, its open descriptors fail
 //   fail-read-backs N B|any T|forever     block read-backs fail as a call (a transport fault)
 //   corrupt-read-backs N B|any T|forever  block read-backs return altered data
-//   pull-after N C                the device pulls itself after C further commands
+//   pull-after N C                the device pulls itself after C further commands, once:
+//                                 replugged, it stays
 //   delay N US                    every command takes US microseconds more
 //   dump N FILE BYTES [TARGET BLOCK]      BYTES of memory from BLOCK of TARGET into FILE;
 //                                 by default from where the database image goes

@@ -1,6 +1,7 @@
 #include "sim/wine/wine_device_server.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@ constexpr std::uint8_t kFixedSenseCurrent = 0x70;
 constexpr std::uint8_t kDescriptorSenseDeferred = 0x73;
 constexpr std::uint32_t kSenseHeaderBytes = 8;
 constexpr std::size_t kAdditionalLengthByte = 7;
+constexpr int kNeverPull = -1;  // what UnplugAfterCommands takes for "stay plugged"
 
 // The request block a Windows program would have handed to the pass-through, with room for the
 // largest sense area Wine can ask for.
@@ -171,9 +173,17 @@ void CWineDeviceServer::RemoveLinkIfPulled(int drive) {
     // The device model pulls itself after a set number of commands (UnplugAfterCommands); the
     // drive must then vanish from Wine too.
     std::lock_guard lock(m_mutex);
-    if (m_backend.DeviceAt(drive) == nullptr) {
-        RemoveLinkLocked(drive);
+    if (m_backend.DeviceAt(drive) != nullptr) {
+        return;
     }
+    // A link still there with no device behind it: the device went by itself (Unplug takes the
+    // link first). Its count stays spent, so it is disarmed: one pull per arming, or a replug
+    // would pull it again at its first command.
+    struct stat link {};
+    if (::lstat(LinkPath(drive).c_str(), &link) == 0 && m_plugs[drive].lastDevice) {
+        m_plugs[drive].lastDevice->UnplugAfterCommands(kNeverPull);
+    }
+    RemoveLinkLocked(drive);
 }
 
 std::string CWineDeviceServer::LinkPath(int drive) const {

@@ -17,7 +17,9 @@
 #                                 standard streams are the caller's
 #   wfd_wine_bg EXE ARGS...       the same in the background: WFD_PID is the launcher's process,
 #                                 which lives as long as the program; output in STATE/program.log
-#   wfd_wait_for SECONDS CMD...   runs CMD every 0.2 s until it succeeds; 1 after SECONDS
+#   wfd_wait_for SECONDS CMD...   runs CMD every 0.2 s until it succeeds; 1 after SECONDS. The
+#                                 caller expands CMD's words once: a counter to watch must be
+#                                 read inside CMD (a function), not passed as "$(wfd_stat ...)"
 #   wfd_stop                      ends what wfd_* started (by process id), pulls every drive,
 #                                 stops the wineserver of the prefix; the prefix stays
 #
@@ -32,7 +34,8 @@
 #   wfd_start && wfd_start_display
 #   wfd_ctl plug 1 update && wfd_ctl pull-after 1 300
 #   wfd_wine_bg "$folder/Zelvane.exe"
-#   wfd_wait_for 60 test "$(wfd_stat 1 plugged)" = 0
+#   pulled() { [ "$(wfd_stat 1 plugged)" = 0 ]; }
+#   wfd_wait_for 60 pulled
 #   wfd_ctl dump 1 "$STATE/memory.bin" 1048576
 
 wfd_find_wine() {

@@ -189,6 +189,20 @@ TEST_F(WineDeviceServer, ADeviceThatPullsItselfTakesItsLinkAlong) {
     EXPECT_FALSE(m_server.IsPlugged(1));
 }
 
+TEST_F(WineDeviceServer, ADeviceThatPulledItselfStaysPluggedAfterAReplug) {
+    Plug(1, CSimulatedDevice::UpdateMode());
+    m_server.LastDevice(1)->UnplugAfterCommands(1);
+    EXPECT_EQ(Inquiry(1).succeeded, 1);
+    ASSERT_FALSE(m_server.IsPlugged(1));
+    std::string error;
+    ASSERT_TRUE(m_server.Replug(1, error)) << error;
+    for (int command = 0; command < 3; ++command) {
+        EXPECT_EQ(Inquiry(2).succeeded, 1) << "command " << command << " after the replug";
+    }
+    EXPECT_TRUE(m_server.IsPlugged(1));
+    EXPECT_TRUE(fs::exists(fs::symlink_status(m_folders.Link(1))));
+}
+
 TEST_F(WineDeviceServer, MalformedRequestsFail) {
     Plug(1, CSimulatedDevice::UpdateMode());
     CWineSgRequest tooLong = Request(1, 1, InquiryCdb(), SCSI_IOCTL_DATA_IN);

@@ -39,7 +39,10 @@ blocks=$((size / 1024 + 1))
 expected=$WFD_STATE/expected.bin
 { cat "$folder/Tarvik_000001_DB.bin"; head -c $((blocks * 1024 - size)) /dev/zero | tr '\0' '\377'; } >"$expected"
 
-verified() { [ "$(wfd_stat "$1" blocks-verified)" = "$blocks" ]; }
+# Conditions for wfd_wait_for: the counter is read anew at every try.
+stat_is() { [ "$(wfd_stat "$1" "$2")" = "$3" ]; }
+stat_at_least() { [ "$(wfd_stat "$1" "$2")" -ge "$3" ]; }
+verified() { stat_is "$1" blocks-verified "$blocks"; }
 check_memory() {  # drive, check name
     wfd_ctl dump "$1" "$WFD_STATE/memory$1.bin" $((blocks * 1024)) >/dev/null
     if cmp -s "$WFD_STATE/memory$1.bin" "$expected"; then
@@ -59,24 +62,42 @@ if wfd_wait_for 120 verified 1; then pass "image verified on drive 1"; else
 check_memory 1 "drive 1 holds the image"
 
 # An ordinary disk gets INQUIRY only, probe after probe.
-wfd_wait_for 20 test "$(wfd_stat 2 requests)" -ge 3
+wfd_wait_for 20 stat_at_least 2 requests 3
 if [ "$(wfd_stat 2 requests)" -ge 3 ] && [ "$(wfd_stat 2 requests)" = "$(wfd_stat 2 inquiries)" ]; then
     pass "disk got INQUIRY only"
 else
     fail "disk got INQUIRY only" "$(wfd_ctl stats 2)"
 fi
 
-# A pull in the middle of the transfer, then the same device back: written again from the start.
+# A pull in the middle of the transfer ("Connection Error!!", the slot freed), then the same
+# device back: a new worker writes the whole image again from the start.
 wfd_ctl plug 3 update >/dev/null
 wfd_ctl pull-after 3 "$blocks" >/dev/null
-if wfd_wait_for 60 test "$(wfd_stat 3 plugged)" = 0; then pass "device pulled itself mid-transfer"; else
-    fail "device pulled itself mid-transfer" "$(wfd_ctl stats 3)"; fi
+if wfd_wait_for 60 stat_is 3 plugged 0 && ! verified 3; then
+    pass "device pulled itself mid-transfer"
+else
+    fail "device pulled itself mid-transfer" "$(wfd_ctl stats 3)"
+fi
+writes_before=$(wfd_stat 3 writes)
 wfd_ctl replug 3 >/dev/null
-if wfd_wait_for 120 verified 3; then pass "image verified after the replug"; else
-    fail "image verified after the replug" "$(wfd_ctl stats 3)"; fi
+if wfd_wait_for 120 verified 3 && stat_at_least 3 writes $((writes_before + blocks)); then
+    pass "image verified after the replug, written whole"
+else
+    fail "image verified after the replug, written whole" \
+        "$(wfd_ctl stats 3), $writes_before writes before the replug"
+fi
 check_memory 3 "drive 3 holds the image"
 
-# Four devices at once.
+# Four devices at once. The workers of drives 1 and 3 hold their slots until their devices are
+# gone, which they see only by a failing open every half second: a new device plugged in place of
+# the old one at once would not be noticed, as no hand is that fast. So the devices are pulled
+# first, and the new ones come after a few of the monitor's scans, counted by the INQUIRYs the
+# disk in drive 2 gets at every scan.
+wfd_ctl unplug 1 >/dev/null
+wfd_ctl unplug 3 >/dev/null
+scans=$(wfd_stat 2 inquiries)
+wfd_wait_for 30 stat_at_least 2 inquiries $((scans + 3)) ||
+    fail "the monitor scans on after the pulls" "$(wfd_ctl stats 2)"
 for drive in 1 2 3 4; do wfd_ctl plug "$drive" update >/dev/null; done
 for drive in 1 2 3 4; do
     if wfd_wait_for 180 verified "$drive"; then check_memory "$drive" "drive $drive of four"; else
