@@ -101,12 +101,18 @@ void RunDeviceMonitor(const std::atomic<bool>& stop) {
 namespace {
 std::atomic<bool> g_stopMonitors{false};
 std::atomic<int> g_runningMonitors{0};
+std::atomic<int> g_startedMonitors{0};
 }  // namespace
 
 void DeviceMonitorThread(void* /*param*/) {
     ++g_runningMonitors;
+    ++g_startedMonitors;
     RunDeviceMonitor(g_stopMonitors);
     --g_runningMonitors;
+}
+
+int StartedDeviceMonitorCount() {
+    return g_startedMonitors;
 }
 
 void StopDeviceMonitors() {

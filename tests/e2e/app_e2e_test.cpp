@@ -60,8 +60,13 @@ protected:
         PrepareApplication();
         m_dir.Write(kSampleImageName, m_image);
         g_progress[0].SetListener(m_texts);
+        m_monitorsBefore = StartedDeviceMonitorCount();
     }
     void TearDown() override {
+        // The dialog's monitor thread may begin after a short test has closed the dialog; it must
+        // have begun before it can be stopped, else it would run on into the next test.
+        EXPECT_TRUE(WaitUntil([this] { return StartedDeviceMonitorCount() > m_monitorsBefore; }))
+            << "the dialog's monitor never started";
         StopDeviceMonitors();  // first, so that every worker it started is counted below
         for (int drive = 0; drive < CSimDriveBackend::kDriveCount; ++drive) {
             m_backend.Unplug(drive);
@@ -85,6 +90,7 @@ protected:
         });
     }
 
+    int m_monitorsBefore = 0;
     CTempDir m_dir;
     const std::vector<unsigned char> m_image = MakeSampleImage(200 * 1024);
     CScopedExecutablePath m_pretendedExecutable{m_dir.PathOf("zelvane")};
