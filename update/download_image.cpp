@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::uint32_t kBlockBytes = kDeviceBlockBytes;
 constexpr std::uint64_t kAddressSpace = std::uint64_t{1} << 32;
 
 bool PlacementOf(int kind, CImagePlacement& placement) {
@@ -32,8 +31,8 @@ bool PlacementOf(int kind, CImagePlacement& placement) {
 // Every image takes one block per full block of bytes plus one: the short last block, or the
 // all-0xFF block after a file that ends on a block boundary. 32-bit addresses must not wrap.
 bool FitsBelowAddressLimit(std::uint32_t firstAddress, std::uint64_t length) {
-    std::uint64_t blocks = length / kBlockBytes + 1;
-    return firstAddress + blocks * kBlockBytes <= kAddressSpace;
+    std::uint64_t blocks = length / kDeviceBlockBytes + 1;
+    return firstAddress + blocks * kDeviceBlockBytes <= kAddressSpace;
 }
 
 int Percentage(std::uint32_t bytesDone, std::uint64_t length) {
@@ -67,30 +66,30 @@ int SendAndVerify(CDriveChannel& channel, const std::uint8_t* data, std::uint8_t
     verified = false;
     for (int send = 0; send < kMaxSendsPerBlock && !verified; ++send) {
         channel.WriteBlock(data, placement.target, address);
-        std::memset(verify, 0x00, kBlockBytes);
+        std::memset(verify, 0x00, kDeviceBlockBytes);
         readBack = channel.ReadBlock(verify, placement.target, address);
         if (readBack != 1) {
             return readBack;
         }
-        verified = std::memcmp(data, verify, kBlockBytes) == 0;
+        verified = std::memcmp(data, verify, kDeviceBlockBytes) == 0;
     }
     return readBack;
 }
 
 int Transfer(CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& placement,
              int slot) {
-    std::uint8_t data[kBlockBytes];
-    std::uint8_t verify[kBlockBytes];
+    std::uint8_t data[kDeviceBlockBytes];
+    std::uint8_t verify[kDeviceBlockBytes];
     std::uint32_t address = placement.firstAddress;
     std::uint32_t bytesDone = 0;
     int readBack = 0;
     std::uint32_t bytesRead;
     do {
-        if (address + std::uint64_t{kBlockBytes} > kAddressSpace) {
+        if (address + std::uint64_t{kDeviceBlockBytes} > kAddressSpace) {
             return DL_TARGET_ERROR;  // the file grew past what the device can address
         }
-        std::memset(data, 0xFF, kBlockBytes);
-        std::optional<std::uint32_t> got = file.Read(data, kBlockBytes);
+        std::memset(data, 0xFF, kDeviceBlockBytes);
+        std::optional<std::uint32_t> got = file.Read(data, kDeviceBlockBytes);
         if (!got) {
             return DL_FILE_OPEN_ERROR;
         }
@@ -108,7 +107,7 @@ int Transfer(CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& p
             return DL_FILE_OPEN_ERROR;
         }
         ShowPercentage(slot, Percentage(bytesDone, *length));
-    } while (bytesRead == kBlockBytes && readBack == 1);
+    } while (bytesRead == kDeviceBlockBytes && readBack == 1);
     if (readBack == 1 && !file.StillBeginsWithWhatWasRead()) {
         return DL_FILE_OPEN_ERROR;  // the device holds parts of two versions: write it anew
     }
