@@ -2,7 +2,8 @@
 # The real Zelvane.exe under Wine against the fake drives: it must recognise a device in update
 # mode, write the whole image beside it and verify it, start again after a pull in the middle of
 # a transfer, send an ordinary disk INQUIRY only, and serve four devices at once. It is judged by
-# the devices' memory and counters (what the bar shows is the GUI test's business). One program
+# the devices' memory and counters, and once by the screen: the bar in the middle of a transfer
+# (the rest of what the window shows is the GUI test's business). One program
 # run serves every scenario; Wine's per-process limit of five drive nodes (drive 0, Wine's own
 # C: disk, takes one) is why only drives 1 to 4 are used.
 #
@@ -17,6 +18,10 @@ if [ -z "$exe" ] || [ ! -f "$exe" ]; then
     echo "SKIPPED: no Zelvane.exe: configure with -DZELVANE_WINDOWS_EXE=<the windows-x64 build's Zelvane.exe>"
     exit 77
 fi
+for tool in import:imagemagick convert:imagemagick python3:python3; do
+    command -v "${tool%%:*}" >/dev/null ||
+        { echo "SKIPPED: ${tool%%:*} is not installed (Debian package ${tool#*:}), needed to look at the bar"; exit 77; }
+done
 wfd_setup "$state" "$server" "$shim" || { echo "SKIPPED: $WFD_SKIP_REASON"; exit 77; }
 trap wfd_stop EXIT
 started=$SECONDS
@@ -54,7 +59,33 @@ check_memory() {  # drive, check name
 
 wfd_ctl plug 1 update >/dev/null
 wfd_ctl plug 2 disk >/dev/null
-wfd_wine_bg "$folder/Zelvane.exe"
+# Slowed down until the bar has been seen in the middle of the transfer.
+wfd_ctl delay 1 20000 >/dev/null
+# In a virtual desktop of its own, which draws the frame that a window manager would.
+wfd_wine_bg explorer /desktop=zelvane,640x300 "Z:${folder//\//\\}\\Zelvane.exe"
+
+# The percentage during the transfer, on the screen: the bar green up to the share of the image
+# written, white after it, and the percentage drawn across. The share is read from the device
+# before and after the screenshot, as the bar may lag a block behind.
+written_at_least() { stat_at_least "$1" blocks-written "$2"; }
+if wfd_wait_for 120 written_at_least 1 $((blocks / 3)); then
+    before=$(wfd_stat 1 blocks-written)
+    import -window root "$WFD_STATE/transfer.png"
+    after=$(wfd_stat 1 blocks-written)
+    convert "$WFD_STATE/transfer.png" "$WFD_STATE/transfer.ppm"
+    bar=$(python3 "$here/bar_on_screen.py" "$WFD_STATE/transfer.ppm" 008000 ffffff)
+    echo "bar during the transfer, $before to $after of $blocks blocks written: $bar"
+    if awk -v bar="$bar" -v lo=$(((before - 2) * 100 / blocks)) -v hi=$(((after + 1) * 100 / blocks)) '
+        BEGIN { split(bar, f, /[ =]/); fraction = f[6] * 100; text = f[8]
+                exit !(fraction >= lo - 2 && fraction <= hi + 2 && text > 20) }'; then
+        pass "the bar shows the share written and its percentage during the transfer"
+    else
+        fail "the bar shows the share written and its percentage during the transfer" "$bar"
+    fi
+else
+    fail "the bar shows the share written and its percentage during the transfer" "$(wfd_ctl stats 1)"
+fi
+wfd_ctl delay 1 0 >/dev/null
 
 # Recognition and a whole image written and verified.
 if wfd_wait_for 120 verified 1; then pass "image verified on drive 1"; else
