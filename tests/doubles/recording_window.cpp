@@ -105,26 +105,28 @@ LRESULT CRecordingWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) {
 
 HDC CRecordingWindow::BeginPaint(PAINTSTRUCT* paint) {
     std::lock_guard dispatch(m_dispatch);
-    if (m_paintContext) {
+    if (m_paintSurface) {
         return nullptr;  // one paint at a time
     }
-    m_paintContext =
-        std::make_unique<CRecordingContext>(std::make_shared<CDrawingLog>(), "paint", m_paintArea);
-    HDC dc = m_paintContext.get();
+    m_paintSurface = std::make_unique<CPaintSurface>(ClientRect(), m_paintArea);
+    HDC dc = m_paintSurface->Context();
     BOOL erased = Dispatch(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) != 0;
-    *paint = PAINTSTRUCT{dc, erased ? FALSE : TRUE, m_paintArea};
+    *paint = PAINTSTRUCT{};
+    paint->hdc = dc;
+    paint->fErase = erased ? FALSE : TRUE;
+    paint->rcPaint = m_paintArea;
     return dc;
 }
 
 void CRecordingWindow::EndPaint(const PAINTSTRUCT* paint) {
     std::lock_guard dispatch(m_dispatch);
-    if (!m_paintContext || paint->hdc != m_paintContext.get()) {
+    if (!m_paintSurface || paint->hdc != m_paintSurface->Context()) {
         return;
     }
-    const auto& log = m_paintContext->Log();
-    std::vector<std::u16string> texts = log->DrawnTexts();
-    Record(CEvent{EventKind::kPaint, texts.empty() ? u"" : texts.front(), 0, log->Calls()});
-    m_paintContext.reset();
+    std::vector<std::u16string> texts = m_paintSurface->DrawnTexts();
+    Record(CEvent{EventKind::kPaint, texts.empty() ? u"" : texts.front(), 0,
+                  m_paintSurface->Calls()});
+    m_paintSurface.reset();
 }
 
 void CRecordingWindow::EraseBackground(HDC dc) {

@@ -1,8 +1,9 @@
 #pragma once
 // A window without a toolkit, for tests: it handles every message synchronously on the calling
 // thread (one message at a time, so handlers never run concurrently), has a client size the test
-// sets, paints into recording device contexts, and records in order every text change, every
-// repaint request and every paint. All members are thread-safe.
+// sets, paints into a paint surface (paint_surface.h: a recording context, or on Windows a real
+// memory context), and records in order every text change, every repaint request and every
+// paint. All members are thread-safe.
 //
 // Usage:
 //     auto window = std::make_shared<CRecordingWindow>(100, 14);
@@ -22,7 +23,7 @@
 #include <vector>
 
 #include "platform/window/native_window.h"
-#include "tests/doubles/recording_context.h"
+#include "tests/doubles/paint_surface.h"
 
 class CRecordingWindow : public CNativeWindow {
 public:
@@ -35,7 +36,8 @@ public:
         std::u16string text;
         // kInvalidate: 1 with erase, 0 without. kRedraw: the RedrawWindow flags.
         UINT flags = 0;
-        // kPaint: the drawing calls of the paint (see recording_context.h).
+        // kPaint: the drawing calls of the paint (see recording_context.h); always empty where
+        // the system draws (CPaintSurface::RecordsCalls).
         std::vector<std::string> calls;
     };
 
@@ -88,5 +90,5 @@ private:
     std::vector<CEvent> m_events;
     // The paint in progress (only under m_dispatch).
     RECT m_paintArea{};
-    std::unique_ptr<CRecordingContext> m_paintContext;
+    std::unique_ptr<CPaintSurface> m_paintSurface;
 };

@@ -98,6 +98,7 @@ TEST_F(SetPosTest, PositionsFarOutsideTheRangeStayInsideTheWindow) {
     control.SetPos(-10);
     control.SetPos(150);
     EXPECT_EQ(window->PaintedLabels(), (Labels{u"2147483647%", u"-2147483648%", u"-10%", u"150%"}));
+    SKIP_WITHOUT_CALL_LOG();
     auto calls = LastPaintCalls();
     EXPECT_NE(std::find(calls.begin(), calls.end(),
                         "mem1.ExtTextOutW(0, 0, ETO_OPAQUE, {0,0,1000,14}, \"\")"),

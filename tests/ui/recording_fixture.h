@@ -15,6 +15,13 @@ inline std::u16string Percent(int value) {
     return std::u16string(digits.begin(), digits.end());
 }
 
+// Ends a test here, as skipped with the reason, where the paint surface draws with the system
+// and records no drawing calls (Windows): what the test checked up to here did run.
+#define SKIP_WITHOUT_CALL_LOG()                                                        \
+    if (!CPaintSurface::RecordsCalls())                                                \
+    GTEST_SKIP() << "the drawing calls: the paint surface here draws with the system " \
+                    "and records none"
+
 class RecordedProgress : public ::testing::Test {
 protected:
     void Bind(int width, int height = 14) {

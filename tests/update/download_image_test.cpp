@@ -1,7 +1,6 @@
 #include "update/download_image.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>

@@ -5,8 +5,10 @@
 #include <filesystem>
 
 #include "platform/files/executable_path.h"
+#include "platform/files/directory_listing.h"
 #include "platform/files/executable_path_override.h"
 #include "platform/files/utf.h"
+#include "symlink.h"
 #include "tools/kit/temp_dir.h"
 
 namespace {
@@ -58,12 +60,15 @@ TEST_F(ImageLookupTest, DirectoriesAreSkipped) {
 }
 
 TEST_F(ImageLookupTest, ADanglingLinkCountsAsAFile) {
-    std::filesystem::create_symlink(m_dir.Path() / "later.bin",
+    LINK_OR_SKIP(m_dir.Path() / "later.bin",
                                     m_dir.Path() / "Tarvik_000001_DB.bin");
     EXPECT_EQ(Find(), m_dir.PathOf("Tarvik_000001_DB.bin"));
 }
 
 TEST_F(ImageLookupTest, NamesThatAreNotUtf8AreNotTakenForTheImage) {
+#ifdef _WIN32
+    GTEST_SKIP() << "names on Windows are UTF-16: none can be other than Unicode";
+#endif
     Touch("Tarvik_000001_DB.bin");
     Touch(
         "Tarvik_\xE9"
@@ -72,6 +77,9 @@ TEST_F(ImageLookupTest, NamesThatAreNotUtf8AreNotTakenForTheImage) {
 }
 
 TEST_F(ImageLookupTest, NamesEqualButForCaseComeInAFixedOrder) {
+#ifdef _WIN32
+    GTEST_SKIP() << "names equal but for case are one file on Windows";
+#endif
     Touch("tarvik_000001_db.bin");
     Touch("TARVIK_000001_DB.BIN");
     EXPECT_EQ(Find(), m_dir.PathOf("tarvik_000001_db.bin"));
@@ -103,7 +111,7 @@ TEST(ModuleDirectory, IsTheExecutablesDirectoryWithItsSeparator) {
     }
     std::u16string real = GetModuleDirectory();
     ASSERT_FALSE(real.empty());
-    EXPECT_EQ(real.back(), u'/');
+    EXPECT_EQ(real.back(), kPathSeparator);
 }
 
 }  // namespace
