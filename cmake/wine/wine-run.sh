@@ -27,10 +27,16 @@ for arg in "$@"; do
         exit "${PIPESTATUS[0]}"
     fi
 done
+# A program's first window starts Wine's desktop process, which inherits the program's output
+# and stays a while after it: CTest would wait for that output to close, seconds per test. The
+# output goes through a file, which the desktop may keep open as long as it likes.
+output=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+trap 'rm -f "$output"' EXIT
 # A Windows program that crashes ends with its exception code, never by a Unix signal: a run
 # that a signal ended is Wine's failure (or the server's being killed under it), and is named so.
-"$WINE64" "$@"
+"$WINE64" "$@" > "$output" 2>&1
 status=$?
+cat "$output"
 if [ $status -gt 128 ] && [ $status -lt 160 ]; then
     echo "wine-run.sh: wine64 was ended by signal $((status - 128)), not by the program" >&2
 fi
