@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # The host's part of the Windows program's guest run, sourced by run-vm-test.sh (whose say,
 # skip, make_image and variables it uses). The guest mounts the host's root read-only over 9p
 # and runs the host's own wine64 and Xvfb from it in a chroot, so nothing of Wine is copied into
