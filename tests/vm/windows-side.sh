@@ -20,10 +20,13 @@ check_windows_side() {
 }
 
 # A Wine prefix made on the host, where it takes seconds instead of minutes; the guest lays an
-# overlay over it, so it stays as made here and is reused by the next run.
+# overlay over it, so it stays as made here and is reused by the next run of the same Wine (a
+# prefix of another version would be updated in the guest, which takes minutes there).
 prepare_wine_prefix() {
+    local version
     wine_prefix=$work/wine-prefix
-    [ -f "$wine_prefix/.ready" ] && return 0
+    version=$("$WINE64" --version)
+    [ "$(cat "$wine_prefix/.ready" 2> /dev/null)" = "$version" ] && return 0
     say "making the Wine prefix on the host"
     rm -rf "$wine_prefix"
     if ! WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES=$WINE_DLL_OVERRIDES \
@@ -34,7 +37,7 @@ prepare_wine_prefix() {
     fi
     # The guest must find the prefix finished, not still being written by this wineserver.
     WINEPREFIX=$wine_prefix "$WINESERVER" -w
-    touch "$wine_prefix/.ready"
+    echo "$version" > "$wine_prefix/.ready"
 }
 
 # The guest's half (guest/windows_exe.sh), the image the program gets, and the host paths the
