@@ -5,6 +5,7 @@
 # zelvane-usb-device, a FunctionFS gadget in front of the project's simulated device model.
 #
 #   run-vm-test.sh --work DIR --gadget PATH --zelvane PATH --probe PATH [--scenarios "NAME ..."]
+#                  [--windows-exe PATH]
 #
 # The scenarios judge zelvane by the bar texts it reports and by the device's memory; the probe
 # (zelvane-vm-probe) only measures the stack and checks a rejected command's sense. The last
@@ -12,31 +13,39 @@
 # and the program's own rule (res/linux/70-zelvane.rules), and runs zelvane as a user who is
 # only in the group zelvane and as one who is not in it.
 #
+# With --windows-exe the guest runs the Windows program instead (guest/windows_exe.sh): the
+# host's wine64 and Xvfb, from the host's root mounted read-only over 9p, run that Zelvane.exe
+# against the gadget's /dev/sgN, and the default scenarios are exe_write_verify and
+# ordinary_disk_inquiry_only. Its files go to DIR/exe-*, beside the other run's; the kernel
+# package is shared.
+#
 # Exit status: 0 every scenario passed; 1 one failed, or the guest stopped before it finished;
 # 2 a malformed command line; 77 (skipped, with the reason on the last line) when this machine
 # lacks something the test needs and cannot get it: Debian's package tools, root or sudo for a
 # missing package, the package registry, a kernel package with the needed modules, Debian's udev
-# package, or a guest that boots within the boot timeout.
+# package, or a guest that boots within the boot timeout; with --windows-exe also the program,
+# wine64, Xvfb, the kernel's 9p and overlay modules, and a Wine that starts the program within
+# its timeout.
 #
 # Environment:
 #   ZELVANE_VM_KERNEL_PACKAGE  the kernel package, or a metapackage naming it (default
 #                              linux-image-amd64)
 #   ZELVANE_VM_BOOT_TIMEOUT    seconds the guest may take to start its first process (120)
-#   ZELVANE_VM_TIMEOUT         seconds the whole guest run may take (240)
+#   ZELVANE_VM_TIMEOUT         seconds the whole guest run may take (240; 600 with the .exe)
+#   ZELVANE_VM_WINE_TIMEOUT    seconds Wine may take to show the program's window in the guest
+#                              (300; the first start under emulation takes about 90)
 #   ZELVANE_VM_ASSUME_MISSING  packages to treat as not installed, to try the install path
 #   ZELVANE_VM_BREAK_IMAGE=1   zelvane gets an image with one byte changed while the device is
 #                              still compared with the real one: the run must then fail
 set -euo pipefail
 
 SKIP=77
-HARD_TIMEOUT=${ZELVANE_VM_TIMEOUT:-240}
 BOOT_TIMEOUT=${ZELVANE_VM_BOOT_TIMEOUT:-120}
 KERNEL_PACKAGE=${ZELVANE_VM_KERNEL_PACKAGE:-linux-image-amd64}
 HERE=$(cd "$(dirname "$0")" && pwd)
 STATUS_TEXTS=$HERE/../../update/status_texts.h
 UDEV_RULE=$HERE/../../res/linux/70-zelvane.rules
-work= gadget= zelvane= probe=
-scenarios='program_runs measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only least_privilege'
+work= gadget= zelvane= probe= windows_exe= scenarios=
 while [ $# -gt 0 ]; do
     [ $# -ge 2 ] || { echo "option $1 needs a value" >&2; exit 2; }
     case $1 in
@@ -45,12 +54,22 @@ while [ $# -gt 0 ]; do
         --zelvane) zelvane=$2 ;;
         --probe) probe=$2 ;;
         --scenarios) scenarios=$2 ;;
+        --windows-exe) windows_exe=$2 ;;
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
     shift 2
 done
 [ -n "$work" ] && [ -x "$gadget" ] && [ -x "$zelvane" ] && [ -x "$probe" ] ||
     { echo "usage: see $0" >&2; exit 2; }
+if [ -n "$windows_exe" ]; then
+    run=exe-
+    HARD_TIMEOUT=${ZELVANE_VM_TIMEOUT:-600}
+    : "${scenarios:=exe_write_verify ordinary_disk_inquiry_only}"
+else
+    run=
+    HARD_TIMEOUT=${ZELVANE_VM_TIMEOUT:-240}
+    : "${scenarios:=program_runs measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only least_privilege}"
+fi
 
 say() { echo "vm-test: $*"; }
 skip() { say "SKIPPED: $*"; exit $SKIP; }
@@ -162,7 +181,10 @@ outsider:x:1001:100:not in the group zelvane:/tmp:/bin/sh
 PASSWD
 }
 
-# The modules the guest loads, each with its parameters, in an order that loads.
+wants_scenario() { case " $scenarios " in *" $1 "*) return 0 ;; esac; return 1; }
+
+# The modules the guest loads, each with its parameters, in an order that loads; the Windows
+# program's run also mounts the host's root over 9p and lays an overlay over the Wine prefix.
 wanted_modules() {
     cat << 'MODULES'
 configfs
@@ -174,6 +196,7 @@ libcomposite
 usb_f_fs
 usb_storage delay_use=0
 MODULES
+    [ -z "$windows_exe" ] || printf '%s\n' virtio_pci 9pnet_virtio 9p overlay
 }
 
 # Skips when the kernel package has one of the wanted modules neither built in nor as a file.
@@ -267,7 +290,7 @@ make_image() {
 }
 
 build_initramfs() {
-    stage=$work/initramfs
+    stage=$work/${run}initramfs
     rm -rf "$stage"
     mkdir -p "$stage"/{bin,etc,lib/modules,images,zelvane,tools}
     cp /bin/busybox "$stage/bin/busybox"
@@ -281,7 +304,7 @@ build_initramfs() {
     copy_with_libraries "$probe" /tools/zelvane-vm-probe
     copy_with_libraries "$zelvane" /zelvane/zelvane
     copy_qt_runtime
-    stage_udev
+    if wants_scenario least_privilege; then stage_udev; fi
     block_bytes=$("$probe" --block-bytes)
     db_first_block=$("$probe" --db-first-block)
     cat > "$stage/etc/vm-test.conf" << CONF
@@ -298,11 +321,12 @@ CONF
     make_image PULL $((240 * block_bytes))
     make_image TWO $((120 * block_bytes + 17))
     make_image FAULT $((64 * block_bytes + 512))
-    (cd "$stage" && find . | cpio -o -H newc --quiet) > "$work/initramfs.cpio"
-    say "initramfs $(du -h "$work/initramfs.cpio" | cut -f1)"
+    if [ -n "$windows_exe" ]; then stage_windows_side; fi
+    (cd "$stage" && find . | cpio -o -H newc --quiet) > "$initramfs"
+    say "initramfs $(du -h "$initramfs" | cut -f1)"
 }
 
-guest_said() { grep -q "$1" "$work/console.log"; }
+guest_said() { grep -q "$1" "$console.log"; }
 
 # Waits until the guest's first process reports, the guest ends, or the boot timeout passes;
 # true when it reported.
@@ -319,22 +343,22 @@ boot_guest() {
     say "booting the guest (boot timeout ${BOOT_TIMEOUT}s, hard timeout ${HARD_TIMEOUT}s)"
     # Emptied here, not by the background job's redirection, which may come after the first
     # look for the boot line: an earlier run's console must not count.
-    : > "$work/console.log"
+    : > "$console.log"
     timeout --kill-after=5 "$HARD_TIMEOUT" qemu-system-x86_64 \
-        -accel tcg -m 512 -smp 1 -nographic -no-reboot -nic none \
+        -accel tcg -m "$guest_memory" -smp 1 -nographic -no-reboot -nic none "${qemu_extra[@]}" \
         -kernel "$kernel_dir/root/boot/vmlinuz-$kernel_version" \
-        -initrd "$work/initramfs.cpio" \
+        -initrd "$initramfs" \
         -append "console=ttyS0 quiet loglevel=3 panic=-1" \
-        < /dev/null > "$work/console.log" 2>&1 &
+        < /dev/null > "$console.log" 2>&1 &
     qemu_pid=$!
     if ! wait_for_boot && kill -0 "$qemu_pid" 2> /dev/null; then
         kill "$qemu_pid" 2> /dev/null || true
         wait "$qemu_pid" || true
-        tr -d '\r' < "$work/console.log" | tail -n 20
+        tr -d '\r' < "$console.log" | tail -n 20
         skip "the guest did not boot within ${BOOT_TIMEOUT}s (its console's end is above)"
     fi
     wait "$qemu_pid" || status=$?
-    tr -d '\r' < "$work/console.log" > "$work/console.txt"
+    tr -d '\r' < "$console.log" > "$console.txt"
     if [ $status -eq 124 ] || [ $status -eq 137 ]; then
         say "the guest did not finish within ${HARD_TIMEOUT}s"
     fi
@@ -342,21 +366,23 @@ boot_guest() {
 
 # Each scenario must have passed; plug_write_verify also stands for the unplug it includes.
 judge() {
-    local expected fails name pass
-    grep -E '^(VMTEST|vm:)' "$work/console.txt" || true
-    fails=$(grep -c '^VMTEST FAIL' "$work/console.txt" || true)
-    grep -q 'VMTEST BOOTED' "$work/console.txt" || { say "the guest stopped before it booted"; fails=$((fails + 1)); }
+    local expected fails name pass reason
+    grep -E '^(VMTEST|vm:)' "$console.txt" || true
+    reason=$(sed -n 's/^VMTEST SKIP //p' "$console.txt" | head -n1)
+    [ -z "$reason" ] || skip "$reason"
+    fails=$(grep -c '^VMTEST FAIL' "$console.txt" || true)
+    grep -q 'VMTEST BOOTED' "$console.txt" || { say "the guest stopped before it booted"; fails=$((fails + 1)); }
     for name in $scenarios; do
         expected=$name
         [ "$name" = plug_write_verify ] && expected="plug_write_verify presence_notices_unplug"
         for pass in $expected; do
-            grep -q "^VMTEST PASS $pass\$" "$work/console.txt" || { say "no PASS for $pass"; fails=$((fails + 1)); }
+            grep -q "^VMTEST PASS $pass\$" "$console.txt" || { say "no PASS for $pass"; fails=$((fails + 1)); }
         done
     done
-    grep -q '^VMTEST END' "$work/console.txt" || { say "the guest never finished its scenarios"; fails=$((fails + 1)); }
+    grep -q '^VMTEST END' "$console.txt" || { say "the guest never finished its scenarios"; fails=$((fails + 1)); }
     if [ "$fails" -ne 0 ]; then
         say "FAILED; the guest's console follows"
-        tail -n 80 "$work/console.txt"
+        tail -n 80 "$console.txt"
         return 1
     fi
     say "all scenarios passed"
@@ -364,10 +390,21 @@ judge() {
 
 started=$SECONDS
 mkdir -p "$work"
+work=$(cd "$work" && pwd)
+initramfs=$work/${run}initramfs.cpio
+console=$work/${run}console
+guest_memory=512
+qemu_extra=()
+if [ -n "$windows_exe" ]; then
+    # shellcheck source=windows-side.sh
+    . "$HERE/windows-side.sh"
+    check_windows_side
+fi
 install_packages
 fetch_kernel
-fetch_udev
+if wants_scenario least_privilege; then fetch_udev; fi
 check_modules
+if [ -n "$windows_exe" ]; then prepare_wine_prefix; fi
 build_initramfs
 boot_guest
 say "wall time $((SECONDS - started))s"

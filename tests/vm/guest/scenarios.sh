@@ -497,6 +497,9 @@ scenario_least_privilege() {
     vm_stop_device 0
 }
 
+# The Windows program's scenario, in the guest only when the host asked for it.
+if [ -f /windows_exe.sh ]; then . /windows_exe.sh; fi
+
 vm_make_gadget 0 && vm_make_gadget 1 || echo "VMTEST FAIL setup: no configfs gadgets"
 vm_watch_ordinary_disk
 for scenario in $SCENARIOS; do
