@@ -24,9 +24,9 @@ required+=(
 # kernel cannot run 32-bit programs); wine64 the x64 Windows tests (never the 32-bit Wine package:
 # installing it breaks 64-bit Wine on such machines); xvfb a display for Wine where a test shows
 # windows; imagemagick and xdotool the GUI test of Zelvane.exe (label windows-gui: screenshots,
-# the system menu); dpkg-dev (dpkg-shlibdeps, which CPack asks for the dependencies) and lintian
+# the system menu); x11-utils (xwininfo) the VM test of Zelvane.exe, to see its window; dpkg-dev (dpkg-shlibdeps, which CPack asks for the dependencies) and lintian
 # the Debian package's test (label package), which also makes the package.
-optional=(g++-multilib qemu-user wine64 xvfb imagemagick xdotool dpkg-dev lintian)
+optional=(g++-multilib qemu-user wine64 xvfb imagemagick xdotool x11-utils dpkg-dev lintian)
 
 if ! command -v dpkg-query > /dev/null || ! command -v apt-get > /dev/null; then
     echo "install-deps.sh: no dpkg-query or apt-get; this script installs Debian packages:" >&2

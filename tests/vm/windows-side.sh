@@ -15,6 +15,8 @@ check_windows_side() {
     . "$HERE/../../cmake/wine/wine-common.sh"
     find_wine || skip "$WINE_MISSING"
     command -v Xvfb > /dev/null || skip "Xvfb is not installed (Debian package xvfb)"
+    # The guest sees the window come up through xwininfo, run from the host's root.
+    command -v xwininfo > /dev/null || skip "xwininfo is not installed (Debian package x11-utils)"
     guest_memory=2048
     qemu_extra=(-virtfs "local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap")
 }
