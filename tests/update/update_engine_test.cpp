@@ -7,7 +7,7 @@
 
 #include "device/cdb.h"
 #include "engine_fixture.h"
-#include "symlink.h"
+#include "unopenable_file.h"
 #include "update/hidden_test_command.h"
 
 namespace {
@@ -108,12 +108,12 @@ TEST_F(UpdateEngineTest, OfSeveralImagesTheHighestNumberedIsWritten) {
 }
 
 TEST_F(UpdateEngineTest, AnImageThatOpensOnlyLaterStillEndsInSuccess) {
-    LINK_OR_SKIP(m_dir.Path() / "incoming.bin",
-                                    m_dir.Path() / "Tarvik_000001_DB.bin");
+    UNOPENABLE_OR_SKIP(incoming, m_dir.Path() / "Tarvik_000001_DB.bin");
     auto device = PlugTarget(0);
     StartMonitor();
     ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"DB File Open Error!!"; }));
-    auto image = PlaceImage(4096, "incoming.bin");
+    std::vector<unsigned char> image = MakeSampleImage(4096, 1);
+    incoming.Release(image);
     ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess; }));
     EXPECT_TRUE(Holds(*device, image));
     std::vector<std::u16string> texts = Bar(0).Texts();
@@ -150,8 +150,7 @@ TEST_F(UpdateEngineTest, AnImageRewrittenDuringTheTransferSucceedsOnlyWithTheNew
 }
 
 TEST_F(UpdateEngineTest, ADeviceGoneWhileTheImageCannotOpenGivesItsSlotBack) {
-    LINK_OR_SKIP(m_dir.Path() / "never.bin",
-                                    m_dir.Path() / "Tarvik_000001_DB.bin");
+    UNOPENABLE_OR_SKIP(never, m_dir.Path() / "Tarvik_000001_DB.bin");
     PlugTarget(0);
     StartMonitor();
     ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"DB File Open Error!!"; }));
