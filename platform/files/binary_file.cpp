@@ -5,20 +5,6 @@
 
 #include "platform/files/file_find.h"
 
-namespace {
-
-// FNV-1a, 64 bits: enough to tell a changed byte from chance, and cheap beside a device command.
-constexpr std::uint64_t kDigestStart = 0xCBF29CE484222325ull;
-
-std::uint64_t Digest(std::uint64_t digest, const unsigned char* bytes, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        digest = (digest ^ bytes[i]) * 0x100000001B3ull;
-    }
-    return digest;
-}
-
-}  // namespace
-
 bool CBinaryFile::Open(const std::u16string& path) {
     Close();
     if (path.empty() || path.size() >= kMaxPathChars) {
@@ -37,7 +23,7 @@ bool CBinaryFile::Open(const std::u16string& path) {
     m_fileOffset = 0;
     m_stamp = *stamp;
     m_handedOut = 0;
-    m_digest = kDigestStart;
+    m_digest = CByteDigest();
     m_buffer = std::make_unique<unsigned char[]>(kReadAhead);
     m_buffered = 0;
     m_consumed = 0;
@@ -64,7 +50,7 @@ std::optional<std::uint32_t> CBinaryFile::Read(void* buffer, std::uint32_t count
             return std::nullopt;
         }
         std::memcpy(bytes + done, m_buffer.get() + m_consumed, take);
-        m_digest = Digest(m_digest, bytes + done, take);
+        m_digest.Add(bytes + done, take);
         m_handedOut += take;
         m_consumed += take;
         done += take;
@@ -101,7 +87,7 @@ bool CBinaryFile::StillBeginsWithWhatWasRead() {
     }
     // Looked at before reading again: a write during the reading shows at the next look.
     std::optional<std::uint64_t> digest = DigestOfFirstBytes(m_handedOut);
-    if (!digest || *digest != m_digest) {
+    if (!digest || *digest != m_digest.Value()) {
         return false;
     }
     m_stamp = *now;
@@ -111,17 +97,17 @@ bool CBinaryFile::StillBeginsWithWhatWasRead() {
 std::optional<std::uint64_t> CBinaryFile::DigestOfFirstBytes(std::uint64_t count) const {
     // A buffer of its own: the read-ahead still holds bytes Read has not handed out.
     auto chunk = std::make_unique<unsigned char[]>(kReadAhead);
-    std::uint64_t digest = kDigestStart;
+    CByteDigest digest;
     for (std::uint64_t offset = 0; offset < count;) {
         auto want = static_cast<std::uint32_t>(std::min<std::uint64_t>(kReadAhead, count - offset));
         std::optional<std::uint32_t> got = ReadFileAt(m_file, chunk.get(), want, offset);
         if (!got || *got == 0) {
             return std::nullopt;  // an error, or the file ends before the bytes handed out
         }
-        digest = Digest(digest, chunk.get(), *got);
+        digest.Add(chunk.get(), *got);
         offset += *got;
     }
-    return digest;
+    return digest.Value();
 }
 
 void CBinaryFile::Close() {

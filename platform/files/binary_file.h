@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/files/byte_digest.h"
 #include "platform/files/file_reading.h"
 
 class CBinaryFile {
@@ -49,7 +50,7 @@ private:
     std::uint64_t m_fileOffset = 0;  // where the next refill reads
     CFileStamp m_stamp;              // at Open or at the last look that found the read bytes intact
     std::uint64_t m_handedOut = 0;   // bytes Read has handed out since Open
-    std::uint64_t m_digest = 0;      // of those bytes
+    CByteDigest m_digest;            // of those bytes
     std::unique_ptr<unsigned char[]> m_buffer;
     std::uint32_t m_buffered = 0;  // bytes in m_buffer
     std::uint32_t m_consumed = 0;  // of those, already handed out
