@@ -61,7 +61,9 @@ dir="$drive_c/Program Files/$product"
 win_dir="C:\\Program Files\\$product"
 link="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$product.lnk"
 key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product"
-image=$work/Tarvik_000042_DB.bin
+# In a folder whose name has a space: the setup gets "/IMAGE=..." as one quoted argument.
+mkdir -p "$work/image folder"
+image="$work/image folder/Tarvik_000042_DB.bin"
 head -c 5000 /dev/urandom > "$image"
 win_image=$(wine winepath -w "$image")
 
@@ -75,6 +77,14 @@ run_setup() {  # run_setup ARGUMENTS...: the exit status of the setup
 uninstall() {
     "$WINE64" "$dir/uninstall.exe" /S 2>> "$work/wine.log"
     wait_for_wine
+}
+# Runs the uninstaller in place (_?=, unquoted, which only a command line typed as a whole
+# gives) and echoes its exit status.
+uninstall_in_place() {
+    printf '"%s\\uninstall.exe" /S _?=%s\r\nexit /b %%errorlevel%%\r\n' "$win_dir" "$win_dir" \
+        > "$work/uninstall.bat"
+    "$WINE64" cmd /c "$(wine winepath -w "$work/uninstall.bat")" > /dev/null 2>> "$work/wine.log"
+    echo $?
 }
 # The value of NAME in the uninstall entry, as "TYPE VALUE".
 entry() { wine reg query "$key" /v "$1" | sed -n "s/^ *$1 *\(REG_[A-Z]*\) *\(.*\)$/\1 \2/p"; }
@@ -140,6 +150,9 @@ main=$("$WINE64" "$probe" main 2>> "$work/wine.log" | tr -d '\r')
 echo "$main" | grep -E '^(main|bar_text)=' | sed 's/^/probe: /'
 check "its window titled 'Tarvik DB Updater V1.3'" "$(sed -n 's/^main=//p' <<< "$main")" found
 check "its bar says 'Wait Connect..'" "$(sed -n 's/^bar_text=//p' <<< "$main")" "Wait Connect.."
+echo "--- the uninstaller refuses while the program runs, and removes nothing"
+check "exit status" "$(uninstall_in_place)" 2
+check_installed
 check "it closes" "$("$WINE64" "$probe" close main > /dev/null 2>> "$work/wine.log"; echo $?)" 0
 "$WINESERVER" -k > /dev/null 2>&1
 wait_for_wine

@@ -22,6 +22,7 @@
 !include MUI2.nsh
 !include nsDialogs.nsh
 !include FileFunc.nsh
+!include WordFunc.nsh
 !include LogicLib.nsh
 
 ; The program reads the last file of this pattern that the directory search of its own folder
@@ -100,6 +101,9 @@ FunctionEnd
 
 Function .onInit
     ${GetParameters} $0
+    ; "/IMAGE=C:\a b\x.bin" as one quoted argument (as a program passes it) read as
+    ; /IMAGE="C:\a b\x.bin" (as one types it), the form GetOptions knows.
+    ${WordReplace} "$0" '"/IMAGE=' '/IMAGE="' "+" $0
     ClearErrors
     ${GetOptions} "$0" "/IMAGE=" $1
     ${IfNot} ${Errors}
@@ -219,7 +223,15 @@ SectionEnd
 ; or anything else the user put there, keeps it.
 Section "Uninstall"
     SetShellVarContext all
+    ; A running program cannot be removed: stop before anything else goes.
+    ClearErrors
     Delete "$INSTDIR\Zelvane.exe"
+    ${If} ${Errors}
+        MessageBox MB_ICONSTOP "$INSTDIR\Zelvane.exe could not be removed. Close ${PRODUCT} \
+            and try again." /SD IDOK
+        SetErrorLevel 2
+        Abort
+    ${EndIf}
     Delete "${LINK}"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
     Delete "$INSTDIR\uninstall.exe"
