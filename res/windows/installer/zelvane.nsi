@@ -135,6 +135,7 @@ Function ImagePage
     ${NSD_CreateBrowseButton} 80% 55u 20% 15u "Browse..."
     Pop $0
     ${NSD_OnClick} $0 OnBrowseImage
+    ${NSD_SetFocus} $ImageField
     nsDialogs::Show
 FunctionEnd
 
