@@ -2,10 +2,11 @@
 # The Windows setup program under wine64, in a throw-away Wine prefix of its own:
 #   installer_test.sh SETUP_EXE ZELVANE_EXE GUI_PROBE_EXE WORK_DIR PRODUCT PUBLISHER VERSION
 # A silent install (/S) with a bad /IMAGE= that changes nothing; a silent install without an
-# image and its uninstall, which leaves nothing; an install with /IMAGE= of a test image and an
-# upgrade over it without one, which keeps the image; the installed program started through its
-# Start-menu link on a virtual X server, its window found by gui_probe.exe; the uninstall, which
-# leaves only the image and its folder. The files in Program Files, the link and the uninstall
+# image and its uninstall, which leaves nothing; installs with /IMAGE= of two test images, the
+# second replacing the first, and an upgrade without one, which keeps it; the installed program
+# started through its Start-menu link on a virtual X server, its window found by gui_probe.exe;
+# the uninstaller refused while it runs; the uninstall, which leaves only the image and its
+# folder. The files in Program Files, the link and the uninstall
 # entry in HKLM are checked after every step. Exits 77 with "SKIPPED: reason" where Wine or Xvfb
 # are missing.
 set -uo pipefail
@@ -131,11 +132,16 @@ uninstall
 check_removed
 check "the folder removed" "$(exists "$dir")" no
 
-echo "--- install with /IMAGE=, then an upgrade without it: the image stays"
-check "exit status" "$(run_setup "/IMAGE=$win_image")" 0
+echo "--- install with /IMAGE=, again with another, then an upgrade without: the last one stays"
+head -c 3000 /dev/urandom > "$work/Tarvik_000041_DB.bin"
+check "exit status" "$(run_setup "/IMAGE=$(wine winepath -w "$work/Tarvik_000041_DB.bin")")" 0
 check_installed
-check "the image copied beside the program" \
+check "the first image copied beside the program" \
+    "$(cmp -s "$work/Tarvik_000041_DB.bin" "$dir/Tarvik_000041_DB.bin" && echo same)" same
+check "exit status" "$(run_setup "/IMAGE=$win_image")" 0
+check "the second image copied beside the program" \
     "$(cmp -s "$image" "$dir/Tarvik_000042_DB.bin" && echo same)" same
+check "the first image replaced by it" "$(exists "$dir/Tarvik_000041_DB.bin")" no
 check "exit status of the upgrade" "$(run_setup)" 0
 check_installed
 check "the image kept by the upgrade" \
