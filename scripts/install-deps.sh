@@ -24,9 +24,11 @@ required+=(
 # kernel cannot run 32-bit programs); wine64 the x64 Windows tests (never the 32-bit Wine package:
 # installing it breaks 64-bit Wine on such machines); xvfb a display for Wine where a test shows
 # windows; imagemagick and xdotool the GUI test of Zelvane.exe (label windows-gui: screenshots,
-# the system menu); x11-utils (xwininfo) the VM test of Zelvane.exe, to see its window; dpkg-dev (dpkg-shlibdeps, which CPack asks for the dependencies) and lintian
-# the Debian package's test (label package), which also makes the package.
-optional=(g++-multilib qemu-user wine64 xvfb imagemagick xdotool x11-utils dpkg-dev lintian)
+# the system menu); x11-utils (xwininfo) the VM test of Zelvane.exe, to see its window; dpkg-dev
+# (dpkg-shlibdeps, which CPack asks for the dependencies) and lintian the Debian package's test
+# (label package), which also makes the package; nsis (makensis) the Windows setup programs of
+# the windows builds and their test (label installer).
+optional=(g++-multilib qemu-user wine64 xvfb imagemagick xdotool x11-utils dpkg-dev lintian nsis)
 
 if ! command -v dpkg-query > /dev/null || ! command -v apt-get > /dev/null; then
     echo "install-deps.sh: no dpkg-query or apt-get; this script installs Debian packages:" >&2
@@ -52,9 +54,9 @@ if [ "$(id -u)" -ne 0 ]; then
             echo "The build needs ${missing_required[*]}: stopping." >&2
             exit 1
         fi
-        echo "Going on: the 32-bit check (label m32), the Windows tests under Wine and the" \
-            "package's test (label package) will be reported as skipped where they cannot build" \
-            "or run without ${missing_optional[*]}." >&2
+        echo "Going on: the 32-bit check (label m32), the Windows tests under Wine, the" \
+            "package's test (label package) and the setup program's (label installer) will be" \
+            "reported as skipped where they cannot build or run without ${missing_optional[*]}." >&2
         exit 0
     fi
     sudo=(sudo)
