@@ -1,6 +1,7 @@
-# Shared by wine-run.sh and wine-server.sh: finds Wine and the build tree's own prefix.
-# Sourced, not run. Sets WINE64, WINESERVER and exports WINEPREFIX and WINEDEBUG, or returns 1
-# with the reason in WINE_MISSING.
+# Shared by the scripts that run Windows programs under Wine: finds Wine, the build tree's own
+# prefix, and starts an X server of their own.
+# Sourced, not run. find_wine sets WINE64 and WINESERVER, or returns 1 with the reason in
+# WINE_MISSING; use_build_prefix exports WINEPREFIX and WINEDEBUG.
 
 find_wine() {
     WINE_MISSING=
@@ -34,4 +35,15 @@ use_build_prefix() {
     export WINEDEBUG=-all
     # No Mono or Gecko installer dialogs when the prefix is made: the programs need neither.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
+# An X server of the caller's own for Windows programs that show windows: sets DISPLAY and
+# XVFB_PID (for the caller to end it). -displayfd lets Xvfb pick a free display, so parallel
+# runs do not meet. Returns 1 when it has not come up within 30 s; its messages go to $1.
+start_own_display() {  # start_own_display LOG
+    local display
+    exec 5< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2> "$1")
+    XVFB_PID=$!
+    read -r -t 30 display <&5 || return 1
+    export DISPLAY=:$display
 }

@@ -39,13 +39,10 @@ exists() { [ -e "$1" ] && echo yes || echo no; }
 # A new prefix for every run: what the setup leaves behind must be what this run left.
 export ZELVANE_WINEPREFIX=$work/wine-prefix
 use_build_prefix "$setup" || exit 2
-exec 5< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2> "$work/xvfb.log")
-xvfb_pid=$!
-read -r -t 30 display <&5 || skip "Xvfb did not start (see $work/xvfb.log)"
-export DISPLAY=:$display
+start_own_display "$work/xvfb.log" || skip "Xvfb did not start (see $work/xvfb.log)"
 cleanup() {
     "$WINESERVER" -k > /dev/null 2>&1
-    kill "$xvfb_pid" 2> /dev/null
+    kill "$XVFB_PID" 2> /dev/null
 }
 trap cleanup EXIT
 

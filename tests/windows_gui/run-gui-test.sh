@@ -41,14 +41,11 @@ head -c 8192 /dev/urandom > "$work/app/Tarvik_000001_DB.bin"
 export ZELVANE_WINEPREFIX=$(dirname "$work")/gui-wine-prefix
 use_build_prefix "$exe" || exit 2
 
-# A display of our own; -displayfd picks a free number, so parallel runs do not meet.
-exec 5< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2> "$work/xvfb.log")
-xvfb_pid=$!
-read -r -t 30 display <&5 || skip "Xvfb did not start (see $work/xvfb.log)"
-export DISPLAY=:$display
+# A display of our own.
+start_own_display "$work/xvfb.log" || skip "Xvfb did not start (see $work/xvfb.log)"
 cleanup() {
     "$WINESERVER" -k > /dev/null 2>&1
-    kill "$xvfb_pid" 2> /dev/null
+    kill "$XVFB_PID" 2> /dev/null
 }
 trap cleanup EXIT
 
