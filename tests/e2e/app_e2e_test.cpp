@@ -30,7 +30,7 @@
 #include "ui/text_progress_ctrl.h"
 #include "update/device_monitor_control.h"
 #include "update/update_worker.h"
-#include "wait.h"
+#include "tools/kit/wait.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "tools/kit/temp_dir.h"
 #include "update/device_monitor_control.h"
 #include "update/update_worker.h"
-#include "wait.h"
+#include "tools/kit/wait.h"
 
 class EngineTest : public SimBackendTest {
 protected:
