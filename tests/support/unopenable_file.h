@@ -64,6 +64,7 @@ public:
             std::ofstream out(staged, std::ios::binary);
             out.write(reinterpret_cast<const char*>(contents.data()),
                       static_cast<std::streamsize>(contents.size()));
+            out.close();  // the bytes reach the file here, and a failure shows only here
             ASSERT_TRUE(out.good());
         }
         std::filesystem::rename(staged, PendingPath());
