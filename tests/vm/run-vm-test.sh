@@ -33,7 +33,7 @@
 #   ZELVANE_VM_BOOT_TIMEOUT    seconds the guest may take to start its first process (120)
 #   ZELVANE_VM_TIMEOUT         seconds the whole guest run may take (240; 600 with the .exe)
 #   ZELVANE_VM_WINE_TIMEOUT    seconds Wine may take to show the program's window in the guest
-#                              (300; the first start under emulation takes about 90)
+#                              (300; with the prefix made on the host it takes about 20)
 #   ZELVANE_VM_ASSUME_MISSING  packages to treat as not installed, to try the install path
 #   ZELVANE_VM_BREAK_IMAGE=1   zelvane gets an image with one byte changed while the device is
 #                              still compared with the real one: the run must then fail
