@@ -39,11 +39,15 @@ use_build_prefix() {
 
 # An X server of the caller's own for Windows programs that show windows: sets DISPLAY and
 # XVFB_PID (for the caller to end it). -displayfd lets Xvfb pick a free display, so parallel
-# runs do not meet. Returns 1 when it has not come up within 30 s; its messages go to $1.
+# runs do not meet. Returns 1, with no server left running, when it has not come up within
+# 30 s; its messages go to $1.
 start_own_display() {  # start_own_display LOG
     local display
     exec 5< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2> "$1")
     XVFB_PID=$!
-    read -r -t 30 display <&5 || return 1
+    if ! read -r -t 30 display <&5; then
+        kill "$XVFB_PID" 2> /dev/null
+        return 1
+    fi
     export DISPLAY=:$display
 }

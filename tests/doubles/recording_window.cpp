@@ -124,8 +124,8 @@ void CRecordingWindow::EndPaint(const PAINTSTRUCT* paint) {
         return;
     }
     std::vector<std::u16string> texts = m_paintSurface->DrawnTexts();
-    Record(CEvent{EventKind::kPaint, texts.empty() ? u"" : texts.front(), 0,
-                  m_paintSurface->Calls()});
+    Record(
+        CEvent{EventKind::kPaint, texts.empty() ? u"" : texts.front(), 0, m_paintSurface->Calls()});
     m_paintSurface.reset();
 }
 

@@ -1,10 +1,13 @@
 // The digest that tells re-read bytes from the ones read before: the same for the same bytes
-// however they were split between calls, different for any change a rewrite could make.
+// however they were split between calls, different when a byte changes, two bytes change places,
+// or the length changes.
 #include "platform/files/byte_digest.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -65,7 +68,7 @@ TEST(ByteDigestTest, AnyOneChangedByteChangesTheValue) {
 TEST(ByteDigestTest, OrderAndLengthCount) {
     std::vector<unsigned char> bytes = Bytes(64);
     const std::uint64_t original = DigestInPieces(bytes, bytes.size());
-    std::swap(bytes[3], bytes[40]);  // words of two lanes swapped
+    std::swap(bytes[3], bytes[40]);  // bytes of different lanes and stripes
     EXPECT_NE(DigestInPieces(bytes, bytes.size()), original);
 
     // Zero bytes are bytes: a file that grew by zeros is not the file it was.

@@ -42,8 +42,12 @@ public:
     CUnopenableFile(const CUnopenableFile&) = delete;
     CUnopenableFile& operator=(const CUnopenableFile&) = delete;
 
-    bool Made() const { return m_error.empty(); }
-    const std::string& Error() const { return m_error; }
+    bool Made() const {
+        return m_error.empty();
+    }
+    const std::string& Error() const {
+        return m_error;
+    }
 
     // Gives the file `contents` whole, then lets it be opened: never seen half written.
     void Release(const std::vector<unsigned char>& contents) {
@@ -60,6 +64,7 @@ public:
             std::ofstream out(staged, std::ios::binary);
             out.write(reinterpret_cast<const char*>(contents.data()),
                       static_cast<std::streamsize>(contents.size()));
+            out.close();  // the bytes reach the file here, and a failure shows only here
             ASSERT_TRUE(out.good());
         }
         std::filesystem::rename(staged, PendingPath());
@@ -68,7 +73,9 @@ public:
 
 private:
     // A name no image pattern matches; one such file per folder.
-    std::filesystem::path PendingPath() const { return m_path.parent_path() / "unopenable.target"; }
+    std::filesystem::path PendingPath() const {
+        return m_path.parent_path() / "unopenable.target";
+    }
 
     std::filesystem::path m_path;
     std::string m_error;
@@ -78,8 +85,8 @@ private:
 };
 
 // Makes `name` an unopenable file for the rest of the test, or skips the test with the reason.
-#define UNOPENABLE_OR_SKIP(name, path)                                         \
-    CUnopenableFile name(path);                                                \
-    if (!name.Made()) {                                                        \
+#define UNOPENABLE_OR_SKIP(name, path)                                           \
+    CUnopenableFile name(path);                                                  \
+    if (!name.Made()) {                                                          \
         GTEST_SKIP() << "no unopenable file can be made here: " << name.Error(); \
     }

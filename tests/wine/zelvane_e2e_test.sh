@@ -18,9 +18,12 @@ if [ -z "$exe" ] || [ ! -f "$exe" ]; then
     echo "SKIPPED: no Zelvane.exe: configure with -DZELVANE_WINDOWS_EXE=<the windows-x64 build's Zelvane.exe>"
     exit 77
 fi
+# Without the tools that look at the bar, the rest still runs; the run is then a skip that says
+# so, never a pass.
+bar_unseen=
 for tool in import:imagemagick convert:imagemagick python3:python3; do
     command -v "${tool%%:*}" >/dev/null ||
-        { echo "SKIPPED: ${tool%%:*} is not installed (Debian package ${tool#*:}), needed to look at the bar"; exit 77; }
+        bar_unseen="${tool%%:*} is not installed (Debian package ${tool#*:}), needed to look at the bar"
 done
 wfd_setup "$state" "$server" "$shim" || { echo "SKIPPED: $WFD_SKIP_REASON"; exit 77; }
 trap wfd_stop EXIT
@@ -68,7 +71,9 @@ wfd_wine_bg explorer /desktop=zelvane,640x300 "Z:${folder//\//\\}\\Zelvane.exe"
 # written, white after it, and the percentage drawn across. The share is read from the device
 # before and after the screenshot, as the bar may lag a block behind.
 written_at_least() { stat_at_least "$1" blocks-written "$2"; }
-if wfd_wait_for 120 written_at_least 1 $((blocks / 3)); then
+if [ -n "$bar_unseen" ]; then
+    echo "not looked at: the bar during the transfer: $bar_unseen"
+elif wfd_wait_for 120 written_at_least 1 $((blocks / 3)); then
     before=$(wfd_stat 1 blocks-written)
     import -window root "$WFD_STATE/transfer.png"
     after=$(wfd_stat 1 blocks-written)
@@ -136,4 +141,8 @@ for drive in 1 2 3 4; do
 done
 
 echo "$failures failed, $((SECONDS - started)) s"
-[ "$failures" -eq 0 ]
+[ "$failures" -eq 0 ] || exit 1
+if [ -n "$bar_unseen" ]; then
+    echo "SKIPPED: the rest passed, but $bar_unseen"
+    exit 77
+fi

@@ -10,6 +10,7 @@
 VM_HOST=/host
 VM_DISPLAY=:7
 VM_WINE_LOG=/tmp/wine.log
+VM_WINE_ENDED=/tmp/wine.ended  # written when the program's Wine has ended
 
 vm_skip() { echo "VMTEST SKIP $1: $2"; }
 
@@ -65,6 +66,7 @@ vm_start_display() {
 # The program's main window is there. The emulated processor is the only one, so the checks
 # are seconds apart, not to slow Wine down.
 vm_exe_window_shown() { vm_in_host xwininfo -root -tree 2>/dev/null | grep -q 'Tarvik DB Updater'; }
+vm_exe_window_shown_or_ended() { [ -f "$VM_WINE_ENDED" ] || vm_exe_window_shown; }
 
 # vm_poll SECONDS COMMAND...: COMMAND every two seconds until it succeeds or time is up.
 vm_poll() {
@@ -119,11 +121,17 @@ scenario_exe_write_verify() {
         vm_link_drive 2 "$(vm_find_device_sg)"
         vm_t0=$(vm_now)
         echo "vm: display up, Wine started at $vm_t0"
-        vm_in_host "$WINE" /tmp/program/Zelvane.exe > "$VM_WINE_LOG" 2>&1 &
+        rm -f "$VM_WINE_ENDED"
+        { vm_in_host "$WINE" /tmp/program/Zelvane.exe > "$VM_WINE_LOG" 2>&1; echo $? > "$VM_WINE_ENDED"; } &
         VM_WINE_PID=$!
-        if ! vm_poll "$WINE_TIMEOUT" vm_exe_window_shown; then
+        # A program that ends before it shows its window has failed; only a Wine still busy
+        # starting it when time is up is this machine's limit.
+        if ! vm_poll "$WINE_TIMEOUT" vm_exe_window_shown_or_ended; then
             vm_dump_wine_logs
             vm_skip exe_write_verify "Wine did not show the program's window within ${WINE_TIMEOUT}s in the guest"
+        elif [ -f "$VM_WINE_ENDED" ]; then
+            vm_fail exe_write_verify "Zelvane.exe ended under Wine with status $(cat "$VM_WINE_ENDED") without showing its window"
+            vm_dump_wine_logs
         else
             vm_metric wine_window_s "$(awk -v a="$vm_t0" -v b="$(vm_now)" 'BEGIN { printf "%d", b - a }')"
             vm_exe_judge_device "$vm_blocks" "$vm_t0" && vm_pass exe_write_verify
