@@ -29,14 +29,19 @@ for arg in "$@"; do
 done
 # A program's first window starts Wine's desktop process, which inherits the program's output
 # and stays a while after it: CTest would wait for that output to close, seconds per test. The
-# output goes through a file, which the desktop may keep open as long as it likes.
+# output goes through a file, which the desktop may keep open as long as it likes, and is passed
+# on as it comes, so that a test stopped at its time-out still shows how far it got.
 output=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 trap 'rm -f "$output"' EXIT
+"$WINE64" "$@" > "$output" 2>&1 &
+program=$!
+tail -n +1 -s 0.05 -f --pid="$program" "$output" &
+follower=$!
 # A Windows program that crashes ends with its exception code, never by a Unix signal: a run
 # that a signal ended is Wine's failure (or the server's being killed under it), and is named so.
-"$WINE64" "$@" > "$output" 2>&1
+wait "$program"
 status=$?
-cat "$output"
+wait "$follower"
 if [ $status -gt 128 ] && [ $status -lt 160 ]; then
     echo "wine-run.sh: wine64 was ended by signal $((status - 128)), not by the program" >&2
 fi
