@@ -17,10 +17,13 @@ inline std::u16string Percent(int value) {
 
 // Ends a test here, as skipped with the reason, where the paint surface draws with the system
 // and records no drawing calls (Windows): what the test checked up to here did run.
-#define SKIP_WITHOUT_CALL_LOG()                                                        \
-    if (!CPaintSurface::RecordsCalls())                                                \
-    GTEST_SKIP() << "the drawing calls: the paint surface here draws with the system " \
-                    "and records none"
+#define SKIP_WITHOUT_CALL_LOG()                                                            \
+    do {                                                                                   \
+        if (!CPaintSurface::RecordsCalls()) {                                              \
+            GTEST_SKIP() << "the drawing calls: the paint surface here draws with the system " \
+                            "and records none";                                            \
+        }                                                                                  \
+    } while (false)
 
 class RecordedProgress : public ::testing::Test {
 protected:
