@@ -25,15 +25,8 @@ find_wine || skip "$WINE_MISSING"
 command -v Xvfb > /dev/null || skip "Xvfb is not installed (Debian package xvfb)"
 [ -f "$setup" ] || { echo "FAILED: no setup program $setup"; exit 1; }
 
-failures=0
-check() {  # check DESCRIPTION ACTUAL EXPECTED
-    if [ "$2" = "$3" ]; then
-        echo "ok: $1"
-    else
-        echo "FAILED: $1: got '$2', expected '$3'"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../support/check.sh
+. "$here/../support/check.sh"
 exists() { [ -e "$1" ] && echo yes || echo no; }
 
 # A new prefix for every run: what the setup leaves behind must be what this run left.

@@ -7,15 +7,8 @@ set -uo pipefail
 zip=$1 exe=$2 cmake=${CMAKE_COMMAND:-cmake}
 rm -rf "$3" && mkdir -p "$3" && work=$(cd "$3" && pwd)
 
-failures=0
-check() {  # check DESCRIPTION ACTUAL EXPECTED
-    if [ "$2" = "$3" ]; then
-        echo "ok: $1"
-    else
-        echo "FAILED: $1: got '$2', expected '$3'"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../support/check.sh
+. "$(dirname "$0")/../support/check.sh"
 
 listing=$("$cmake" -E tar tf "$zip" | sort | tr '\n' ' ')
 check "the zip holds README.txt and Zelvane.exe" "$listing" "README.txt Zelvane.exe "

@@ -24,15 +24,8 @@ for tool in Xvfb:xvfb import:imagemagick convert:imagemagick; do
     command -v "${tool%%:*}" > /dev/null || skip "${tool%%:*} is not installed (Debian package ${tool#*:})"
 done
 
-failures=0
-check() {  # check DESCRIPTION ACTUAL EXPECTED
-    if [ "$2" = "$3" ]; then
-        echo "ok: $1 ($2)"
-    else
-        echo "FAILED: $1: got '$2', expected '$3'"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../support/check.sh
+. "$here/../support/check.sh"
 
 rm -rf "$work" && mkdir -p "$work/app"
 cp "$exe" "$work/app/Zelvane.exe"
