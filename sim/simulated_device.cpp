@@ -52,12 +52,12 @@ bool CSimulatedDevice::ExecuteLocked(SCSI_PASS_THROUGH_DIRECT& header, std::uint
         Reject(header, sense, senseLength);
         return true;
     }
-    if (opcode == SCSIOP_WRITE_BLOCK) {
-        ++m_writes;
-        return WriteBlock(header);
+    ++(opcode == SCSIOP_WRITE_BLOCK ? m_writes : m_reads);
+    if (Refuses(CdbBlockNumber(header.Cdb))) {
+        Reject(header, sense, senseLength);
+        return true;
     }
-    ++m_reads;
-    return ReadBlock(header);
+    return opcode == SCSIOP_WRITE_BLOCK ? WriteBlock(header) : ReadBlock(header);
 }
 
 void CSimulatedDevice::AnswerInquiry(SCSI_PASS_THROUGH_DIRECT& header) const {
@@ -77,6 +77,10 @@ void CSimulatedDevice::AnswerInquiry(SCSI_PASS_THROUGH_DIRECT& header) const {
     std::size_t length = std::min<std::size_t>(
         {kInquiryDataLength, allocation, std::size_t{header.DataTransferLength}});
     std::memcpy(header.DataBuffer, data, length);
+}
+
+bool CSimulatedDevice::Refuses(std::uint32_t block) const {
+    return block - m_refusedFirst < m_refusedCount;  // unsigned: below the range wraps high
 }
 
 bool CSimulatedDevice::WriteBlock(const SCSI_PASS_THROUGH_DIRECT& header) {
@@ -142,6 +146,12 @@ void CSimulatedDevice::FailReadBacks(std::uint32_t block, int times) {
 void CSimulatedDevice::CorruptReadBacks(std::uint32_t block, int times) {
     std::lock_guard lock(m_mutex);
     m_corruptReads.push_back({block, times});
+}
+
+void CSimulatedDevice::RefuseBlocks(std::uint32_t firstBlock, std::uint32_t count) {
+    std::lock_guard lock(m_mutex);
+    m_refusedFirst = firstBlock;
+    m_refusedCount = count;
 }
 
 void CSimulatedDevice::UnplugAfterCommands(int commands) {

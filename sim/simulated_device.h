@@ -45,6 +45,9 @@ public:
     // A failing read-back makes the platform call fail; a differing one returns altered data.
     void FailReadBacks(std::uint32_t block, int times);
     void CorruptReadBacks(std::uint32_t block, int times);
+    // Flash that refuses `count` blocks from `firstBlock` on: their writes and read-backs are
+    // rejected with CHECK CONDITION and move no data, while the platform call succeeds.
+    void RefuseBlocks(std::uint32_t firstBlock, std::uint32_t count);
     // The device disappears after `commands` further commands (the last of them completes).
     void UnplugAfterCommands(int commands);
     // Each command takes this long before the device answers.
@@ -83,6 +86,7 @@ private:
     bool ExecuteLocked(SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* sense,
                        std::uint32_t senseLength);
     void AnswerInquiry(SCSI_PASS_THROUGH_DIRECT& header) const;
+    bool Refuses(std::uint32_t block) const;
     bool WriteBlock(const SCSI_PASS_THROUGH_DIRECT& header);
     bool ReadBlock(SCSI_PASS_THROUGH_DIRECT& header);
     static bool TakeFault(std::vector<CBlockFault>& faults, std::uint32_t block);
@@ -99,6 +103,8 @@ private:
     std::unordered_set<std::uint64_t> m_verified;
     std::vector<CBlockFault> m_failingReads;
     std::vector<CBlockFault> m_corruptReads;
+    std::uint32_t m_refusedFirst = 0;
+    std::uint32_t m_refusedCount = 0;
     int m_commandsBeforeUnplug = -1;
     std::chrono::microseconds m_delay{0};
     std::shared_ptr<const CommandHook> m_hook;
