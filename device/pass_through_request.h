@@ -18,6 +18,10 @@ inline constexpr std::uint8_t kSenseInfoLength = 32;
 inline constexpr std::uint8_t kCdbLength = 12;
 // 5000 seconds: the field counts seconds, and a device in update mode can take long.
 inline constexpr std::uint32_t kTimeOutSeconds = 5000;
+// The alignment of every command's data buffer. Direct pass-through moves the data straight
+// between the device and that buffer, and an adapter refuses one that misses its AlignmentMask
+// (up to 8 bytes); a byte array on a 32-bit stack is only sure of 4.
+inline constexpr std::size_t kDataBufferAlignment = 16;
 
 // The header's size follows the pointer width of the build (its DataBuffer is a pointer); the
 // 32-bit layout is the one devices were first driven with: 44 + 4 + 128 = 176 bytes. In the

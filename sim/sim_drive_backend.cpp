@@ -7,7 +7,7 @@
 
 namespace {
 CSimLogEntry Event(CSimLogEntry::Kind kind, int drive, HANDLE handle) {
-    return CSimLogEntry{kind, drive, handle, {}, 0, 0, 0, false};
+    return CSimLogEntry{kind, drive, handle, {}, 0, 0, 0, 0, false};
 }
 }  // namespace
 
@@ -68,6 +68,7 @@ bool CSimDriveBackend::Send(HANDLE handle, void* request, std::uint32_t size) {
     entry.dataIn = header.DataIn;
     entry.length = header.DataTransferLength;
     entry.lun = header.Lun;
+    entry.buffer = reinterpret_cast<std::uintptr_t>(header.DataBuffer);
 
     std::uint64_t generation = 0;
     std::shared_ptr<CSimulatedDevice> device = DeviceBehind(handle, entry.drive, generation);

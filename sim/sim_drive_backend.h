@@ -23,11 +23,12 @@ struct CSimLogEntry {
     Kind kind;
     int drive;
     HANDLE handle;
-    Cdb12 cdb;             // requests only
-    std::uint8_t dataIn;   // requests only
-    std::uint32_t length;  // requests only: DataTransferLength
-    std::uint8_t lun;      // requests only
-    bool succeeded;        // requests only: what Send returned
+    Cdb12 cdb;              // requests only
+    std::uint8_t dataIn;    // requests only
+    std::uint32_t length;   // requests only: DataTransferLength
+    std::uint8_t lun;       // requests only
+    std::uintptr_t buffer;  // requests only: where DataBuffer pointed
+    bool succeeded;         // requests only: what Send returned
 };
 
 class CSimDriveBackend final : public CDriveBackend {
