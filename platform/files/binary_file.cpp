@@ -14,14 +14,8 @@ bool CBinaryFile::Open(const std::u16string& path) {
     if (file == kNoFile) {
         return false;
     }
-    std::optional<CFileStamp> stamp = LookAtFile(file);
-    if (!stamp) {
-        CloseFile(file);
-        return false;
-    }
     m_file = file;
     m_fileOffset = 0;
-    m_stamp = *stamp;
     m_handedOut = 0;
     m_digest = CByteDigest();
     m_buffer = std::make_unique<unsigned char[]>(kReadAhead);
@@ -44,11 +38,6 @@ std::optional<std::uint32_t> CBinaryFile::Read(void* buffer, std::uint32_t count
             break;  // the end of the file
         }
         std::uint32_t take = std::min(count - done, m_buffered - m_consumed);
-        // Read ahead before a cut, these bytes may no longer be the file's.
-        std::optional<std::uint64_t> length = FileLength(m_file);
-        if (!length || *length < m_handedOut + take) {
-            return std::nullopt;
-        }
         std::memcpy(bytes + done, m_buffer.get() + m_consumed, take);
         m_digest.Add(bytes + done, take);
         m_handedOut += take;
@@ -77,21 +66,13 @@ std::optional<std::uint64_t> CBinaryFile::GetLength() const {
     return FileLength(m_file);
 }
 
-bool CBinaryFile::StillBeginsWithWhatWasRead() {
-    std::optional<CFileStamp> now = m_file == kNoFile ? std::nullopt : LookAtFile(m_file);
-    if (!now || now->length < m_handedOut) {
+bool CBinaryFile::IsExactlyWhatWasRead() const {
+    std::optional<std::uint64_t> length = GetLength();
+    if (!length || *length != m_handedOut) {
         return false;
     }
-    if (*now == m_stamp) {
-        return true;
-    }
-    // Looked at before reading again: a write during the reading shows at the next look.
     std::optional<std::uint64_t> digest = DigestOfFirstBytes(m_handedOut);
-    if (!digest || *digest != m_digest.Value()) {
-        return false;
-    }
-    m_stamp = *now;
-    return true;
+    return digest && *digest == m_digest.Value();
 }
 
 std::optional<std::uint64_t> CBinaryFile::DigestOfFirstBytes(std::uint64_t count) const {

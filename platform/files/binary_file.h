@@ -23,20 +23,20 @@ public:
     // kMaxPathChars UTF-16 characters or more.
     bool Open(const std::u16string& path);
     // Reads up to `count` bytes; fewer only at the end of the file, 0 there. Empty on a read
-    // error, when the file is not open, or when the file has been cut short below the bytes this
-    // read would hand out (read ahead before the cut, they are no longer the file's).
+    // error or when the file is not open. Bytes come from a read-ahead: whether they are still the
+    // file's is for GetLength and IsExactlyWhatWasRead to tell.
     std::optional<std::uint32_t> Read(void* buffer, std::uint32_t count);
     // The file's current length; empty when it cannot be measured.
     std::optional<std::uint64_t> GetLength() const;
     void Close();
     bool IsOpen() const { return m_file != kNoFile; }
 
-    // Whether the file still begins with every byte Read has handed out since Open, so that they
-    // are one version of the file even if it was written meanwhile (appending keeps them; a
-    // rewrite or a cut in place does not). Cheap while the file's length and times stay what
-    // they were at the last look; after any change it reads that part again, without moving
-    // the read position. False on a read error or when the file is not open.
-    bool StillBeginsWithWhatWasRead();
+    // Whether the file now is exactly the bytes Read has handed out since Open: as long as they
+    // are, and the same bytes. Reads them again every time, without moving the read position: a
+    // writer's time stamps cannot be trusted to tell (some systems update them only when the
+    // writer closes the file, writes through a mapping never). False on a read error or when the
+    // file is not open.
+    bool IsExactlyWhatWasRead() const;
 
 private:
     // Reads are served from a read-ahead buffer, so that a caller reading small blocks does not
@@ -48,7 +48,6 @@ private:
 
     FileHandle m_file = kNoFile;
     std::uint64_t m_fileOffset = 0;  // where the next refill reads
-    CFileStamp m_stamp;              // at Open or at the last look that found the read bytes intact
     std::uint64_t m_handedOut = 0;   // bytes Read has handed out since Open
     CByteDigest m_digest;            // of those bytes
     std::unique_ptr<unsigned char[]> m_buffer;

@@ -12,15 +12,6 @@
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 
-// What a file looks like from outside: any write changes one of these. The times are the
-// system's own units; they are only compared.
-struct CFileStamp {
-    std::uint64_t length = 0;
-    std::int64_t modified = 0, modifiedFraction = 0;
-    std::int64_t changed = 0, changedFraction = 0;
-    bool operator==(const CFileStamp&) const = default;
-};
-
 // Opens an existing regular file for reading, shared with other readers and writers; never
 // creates, truncates or blocks (a pipe carrying the name is refused). kNoFile on failure.
 FileHandle OpenFileForReading(const std::u16string& path);
@@ -28,8 +19,6 @@ FileHandle OpenFileForReading(const std::u16string& path);
 // end of the file, 0 at or past it, empty on an error.
 std::optional<std::uint32_t> ReadFileAt(FileHandle file, void* buffer, std::uint32_t count,
                                         std::uint64_t offset);
-// The file's current length and times; empty when they cannot be had.
-std::optional<CFileStamp> LookAtFile(FileHandle file);
-// The file's current length alone; empty when it cannot be measured.
+// The file's current length; empty when it cannot be measured.
 std::optional<std::uint64_t> FileLength(FileHandle file);
 void CloseFile(FileHandle file);

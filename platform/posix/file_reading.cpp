@@ -44,18 +44,12 @@ std::optional<std::uint32_t> ReadFileAt(FileHandle file, void* buffer, std::uint
     return done;
 }
 
-std::optional<CFileStamp> LookAtFile(FileHandle file) {
+std::optional<std::uint64_t> FileLength(FileHandle file) {
     struct stat info;
     if (file == kNoFile || ::fstat(static_cast<int>(file), &info) != 0) {
         return std::nullopt;
     }
-    return CFileStamp{static_cast<std::uint64_t>(info.st_size), info.st_mtim.tv_sec,
-                      info.st_mtim.tv_nsec, info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
-}
-
-std::optional<std::uint64_t> FileLength(FileHandle file) {
-    std::optional<CFileStamp> stamp = LookAtFile(file);
-    return stamp ? std::optional<std::uint64_t>(stamp->length) : std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
 }
 
 void CloseFile(FileHandle file) {

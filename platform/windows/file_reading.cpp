@@ -10,10 +10,6 @@ HANDLE ToHandle(FileHandle file) {
     return reinterpret_cast<HANDLE>(file);
 }
 
-std::int64_t Ticks(LARGE_INTEGER time) {
-    return time.QuadPart;
-}
-
 }  // namespace
 
 FileHandle OpenFileForReading(const std::u16string& path) {
@@ -56,16 +52,6 @@ std::optional<std::uint32_t> ReadFileAt(FileHandle file, void* buffer, std::uint
         done += got;
     }
     return done;
-}
-
-std::optional<CFileStamp> LookAtFile(FileHandle file) {
-    std::optional<std::uint64_t> length = FileLength(file);
-    FILE_BASIC_INFO times;
-    if (!length ||
-        ::GetFileInformationByHandleEx(ToHandle(file), FileBasicInfo, &times, sizeof times) == 0) {
-        return std::nullopt;
-    }
-    return CFileStamp{*length, Ticks(times.LastWriteTime), 0, Ticks(times.ChangeTime), 0};
 }
 
 std::optional<std::uint64_t> FileLength(FileHandle file) {

@@ -76,33 +76,37 @@ TEST_F(BinaryFileTest, APathOfTwoHundredSixtyCharactersDoesNotOpen) {
     EXPECT_FALSE(m_file.Open(tooLong));
 }
 
-// Bytes read ahead before the file was cut are no longer the file's: they are never handed out.
-TEST_F(BinaryFileTest, ACutFileHandsOutNothingReadAheadBeyondItsNewEnd) {
+// Bytes read ahead before the file was cut still come out of Read; what tells the cut is the
+// length, and that the file is no longer exactly what was read.
+TEST_F(BinaryFileTest, ACutFileIsNoLongerWhatWasRead) {
     std::u16string path = m_dir.Write("image.bin", std::vector<unsigned char>(8192, 0x33));
     ASSERT_TRUE(m_file.Open(path));
     unsigned char buffer[1024];
     ASSERT_EQ(m_file.Read(buffer, 1024), 1024u);  // the whole file is read ahead now
-    std::filesystem::resize_file(m_dir.Path() / "image.bin", 1500);
-    EXPECT_FALSE(m_file.Read(buffer, 1024).has_value());
-    EXPECT_TRUE(m_file.StillBeginsWithWhatWasRead());  // the first 1024 bytes are still there
+    std::filesystem::resize_file(m_dir.Path() / "image.bin", 1024);
+    EXPECT_TRUE(m_file.IsExactlyWhatWasRead());
     std::filesystem::resize_file(m_dir.Path() / "image.bin", 500);
-    EXPECT_FALSE(m_file.StillBeginsWithWhatWasRead());
+    EXPECT_EQ(m_file.GetLength(), 500u);
+    EXPECT_FALSE(m_file.IsExactlyWhatWasRead());
 }
 
-TEST_F(BinaryFileTest, TellsWhetherTheFileStillBeginsWithWhatWasRead) {
+// Exactly: as long as what was handed out, and the same bytes. The time stamps play no part.
+TEST_F(BinaryFileTest, TellsWhetherTheFileIsExactlyWhatWasRead) {
     std::u16string path = m_dir.Write("image.bin", {1, 2, 3, 4});
     ASSERT_TRUE(m_file.Open(path));
-    unsigned char buffer[3];
+    unsigned char buffer[4];
     ASSERT_EQ(m_file.Read(buffer, 3), 3u);
-    EXPECT_TRUE(m_file.StillBeginsWithWhatWasRead());
-    m_dir.Write("image.bin", {1, 2, 3, 9, 9, 9});  // the unread byte and more: still one version
-    EXPECT_TRUE(m_file.StillBeginsWithWhatWasRead());
-    m_dir.Write("image.bin", {1, 7, 3, 9, 9, 9});  // a byte already handed out changed
-    EXPECT_FALSE(m_file.StillBeginsWithWhatWasRead());
-    m_dir.Write("image.bin", {1, 2, 3, 4});  // written back: the read bytes are the file's again
-    EXPECT_TRUE(m_file.StillBeginsWithWhatWasRead());
+    EXPECT_FALSE(m_file.IsExactlyWhatWasRead());  // a byte not handed out yet
+    ASSERT_EQ(m_file.Read(buffer + 3, 1), 1u);
+    EXPECT_TRUE(m_file.IsExactlyWhatWasRead());
+    m_dir.Write("image.bin", {1, 2, 3, 4, 9, 9});  // grown since
+    EXPECT_FALSE(m_file.IsExactlyWhatWasRead());
+    m_dir.Write("image.bin", {1, 7, 3, 4});  // a byte already handed out changed
+    EXPECT_FALSE(m_file.IsExactlyWhatWasRead());
+    m_dir.Write("image.bin", {1, 2, 3, 4});  // written back: the read bytes are the file again
+    EXPECT_TRUE(m_file.IsExactlyWhatWasRead());
     m_file.Close();
-    EXPECT_FALSE(m_file.StillBeginsWithWhatWasRead());
+    EXPECT_FALSE(m_file.IsExactlyWhatWasRead());
 }
 
 TEST_F(BinaryFileTest, OthersMayWriteWhileItIsOpen) {
