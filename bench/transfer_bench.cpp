@@ -1,6 +1,8 @@
 // The cost of a transfer against its floor: DownloadImage of a 16 MiB image to a simulated
 // device, against a bare loop of write, read-back and compare over the same device and data.
-// The ratio is the transfer's own overhead (file reads, length checks, progress updates).
+// The ratio is the transfer's own overhead (file reads, length checks, progress updates, the
+// re-read of the file at the end). A transfer that ends within the image's quiet time waits out
+// the rest; that wait is no overhead, so it is cut down to the least pause here (1 ms).
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +14,7 @@
 #include "device/device_protocol.h"
 #include "device/drive_channel.h"
 #include "platform/drive_backend_override.h"
+#include "platform/sleep_override.h"
 #include "sim/sim_drive_backend.h"
 #include "tools/kit/sample_image.h"
 #include "tools/kit/temp_dir.h"
@@ -37,6 +40,9 @@ struct CBench {
 };
 
 CBench& Fixture();
+
+// For the whole run: the least pause for the quiet time (see above).
+const CScopedSleepDivisor g_quietTimeCutDown{1000000};
 
 // What a transfer cannot do without: per block, fill, write, read back, compare.
 void BareLoop(CDriveChannel& channel, const std::vector<unsigned char>& bytes) {

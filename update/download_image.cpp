@@ -1,11 +1,13 @@
 #include "update/download_image.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 
 #include "device/device_protocol.h"
 #include "device/drive_channel.h"
 #include "platform/files/binary_file.h"
+#include "platform/sleep.h"
 #include "ui/text_progress_ctrl.h"
 
 namespace {
@@ -45,44 +47,75 @@ int Percentage(std::uint32_t bytesDone, std::uint64_t length) {
     return static_cast<int>(percentage);
 }
 
-// A file cut below what was already written was rewritten or truncated in place: the device no
-// longer holds a beginning of it, and the percentage would pass 100.
-bool FileCutBelow(std::uint64_t length, std::uint32_t bytesDone) {
-    return length < bytesDone;
-}
-
 void ShowPercentage(int slot, int percentage) {
     if (slot >= 0 && slot < kSlotCount) {
         g_progress[slot].SetPos(percentage);
     }
 }
 
-// Sends one block and reads it back until the two agree, the read-back fails, or the block has
-// been sent kMaxSendsPerBlock times. Returns the last read-back result; `verified` tells
-// whether the blocks agreed.
-int SendAndVerify(CDriveChannel& channel, const std::uint8_t* data, std::uint8_t* verify,
-                  const CImagePlacement& placement, std::uint32_t address, bool& verified) {
-    int readBack = 0;
-    verified = false;
-    for (int send = 0; send < kMaxSendsPerBlock && !verified; ++send) {
-        channel.WriteBlock(data, placement.target, address);
-        std::memset(verify, 0x00, kDeviceBlockBytes);
-        readBack = channel.ReadBlock(verify, placement.target, address);
-        if (readBack != 1) {
-            return readBack;
+// When the image's length last changed, as the transfer measures it after every block. An image
+// still being copied in keeps growing, and a transfer can outrun the copy; one that has kept its
+// length for kImageQuietMs is taken as complete.
+class CLengthWatch {
+public:
+    explicit CLengthWatch(std::uint64_t length) : m_length(length), m_since(Clock::now()) {}
+
+    void Measured(std::uint64_t length) {
+        if (length != m_length) {
+            m_length = length;
+            m_since = Clock::now();
         }
-        verified = std::memcmp(data, verify, kDeviceBlockBytes) == 0;
     }
-    return readBack;
+    // How much longer the length has to stay as it is, in milliseconds; 0 once it has been quiet.
+    unsigned MillisecondsUntilQuiet() const {
+        auto left = std::chrono::milliseconds(kImageQuietMs) - (Clock::now() - m_since);
+        auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        return ms > 0 ? static_cast<unsigned>(ms) : 0u;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    std::uint64_t m_length;
+    Clock::time_point m_since;
+};
+
+// Fills `verify` with what `data` is not, in every byte, so that a read-back that moves no data,
+// or only part of the block, can never match what was sent. A device that refuses a block
+// answers its write and its read-back with a SCSI status while the platform call succeeds.
+void FillWithComplement(std::uint8_t* verify, const std::uint8_t* data) {
+    for (std::uint32_t i = 0; i < kDeviceBlockBytes; ++i) {
+        verify[i] = static_cast<std::uint8_t>(~data[i]);
+    }
 }
 
-int Transfer(CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& placement,
-             int slot) {
-    std::uint8_t data[kDeviceBlockBytes];
-    std::uint8_t verify[kDeviceBlockBytes];
+struct CBlockOutcome {
+    int readBack;   // the last read-back's result: 1 went through, 0 failed
+    bool verified;  // the last read-back equalled what was sent
+};
+
+// Sends one block and reads it back until the two agree, the read-back fails, or the block has
+// been sent kMaxSendsPerBlock times.
+CBlockOutcome SendAndVerify(CDriveChannel& channel, const std::uint8_t* data, std::uint8_t* verify,
+                            const CImagePlacement& placement, std::uint32_t address) {
+    CBlockOutcome outcome{0, false};
+    for (int send = 0; send < kMaxSendsPerBlock && !outcome.verified; ++send) {
+        channel.WriteBlock(data, placement.target, address);
+        FillWithComplement(verify, data);
+        outcome.readBack = channel.ReadBlock(verify, placement.target, address);
+        if (outcome.readBack != 1) {
+            break;
+        }
+        outcome.verified = std::memcmp(data, verify, kDeviceBlockBytes) == 0;
+    }
+    return outcome;
+}
+
+int Transfer(CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& placement, int slot,
+             CLengthWatch& watch) {
+    alignas(kDataBufferAlignment) std::uint8_t data[kDeviceBlockBytes];
+    alignas(kDataBufferAlignment) std::uint8_t verify[kDeviceBlockBytes];
     std::uint32_t address = placement.firstAddress;
     std::uint32_t bytesDone = 0;
-    int readBack = 0;
     std::uint32_t bytesRead;
     do {
         if (address + std::uint64_t{kDeviceBlockBytes} > kAddressSpace) {
@@ -94,24 +127,33 @@ int Transfer(CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& p
             return DL_FILE_OPEN_ERROR;
         }
         bytesRead = *got;
-        bool verified = false;
-        readBack = SendAndVerify(channel, data, verify, placement, address, verified);
-        if (readBack == 1 && !verified) {
+        CBlockOutcome block = SendAndVerify(channel, data, verify, placement, address);
+        if (block.readBack == 1 && !block.verified) {
             return DL_VERIFY_ERROR;
         }
         address += bytesRead;
         bytesDone += bytesRead;
-        // Asked after every block: the file may change while it is written.
+        // Asked once after every block: the file may change while it is written. One cut below
+        // what was written was rewritten or truncated in place: the device no longer holds a
+        // beginning of it, and the percentage would pass 100.
         std::optional<std::uint64_t> length = file.GetLength();
-        if (!length || FileCutBelow(*length, bytesDone)) {
+        bool cut = !length || *length < bytesDone;
+        if (!cut) {
+            watch.Measured(*length);
+            ShowPercentage(slot, Percentage(bytesDone, *length));
+        }
+        if (block.readBack != 1) {
+            return DL_CONNECTION_ERROR;  // the device decides first: it is gone or failing
+        }
+        if (cut) {
             return DL_FILE_OPEN_ERROR;
         }
-        ShowPercentage(slot, Percentage(bytesDone, *length));
-    } while (bytesRead == kDeviceBlockBytes && readBack == 1);
-    if (readBack == 1 && !file.StillBeginsWithWhatWasRead()) {
-        return DL_FILE_OPEN_ERROR;  // the device holds parts of two versions: write it anew
-    }
-    return readBack == 1 ? DL_OK : DL_CONNECTION_ERROR;
+    } while (bytesRead == kDeviceBlockBytes);
+    // The device holds what was read. It holds the image only if the file, once it has stayed
+    // the same for a while, is exactly that: as long, with the same bytes. Otherwise the next
+    // attempt writes it anew.
+    SleepFor(watch.MillisecondsUntilQuiet());
+    return file.IsExactlyWhatWasRead() ? DL_OK : DL_FILE_OPEN_ERROR;
 }
 
 }  // namespace
@@ -135,5 +177,6 @@ int DownloadImage(std::u16string path, CDriveChannel* channel, int kind, int slo
     if (channel == nullptr) {
         return DL_CONNECTION_ERROR;
     }
-    return Transfer(file, *channel, placement, slot);  // the file closes as it goes out of scope
+    CLengthWatch watch(*length);
+    return Transfer(file, *channel, placement, slot, watch);  // the file closes as it goes out
 }

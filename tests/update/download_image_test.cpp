@@ -11,6 +11,7 @@
 
 #include "bar_recorder.h"
 #include "device/cdb.h"
+#include "platform/sleep_override.h"
 #include "sim_backend_fixture.h"
 #include "tools/kit/sample_image.h"
 #include "tools/kit/temp_dir.h"
@@ -49,6 +50,8 @@ protected:
     std::vector<CSimLogEntry> Requests() const { return m_backend.RequestsTo(0); }
 
     CTempDir m_dir;
+    // A transfer that ends sooner than the image's quiet time waits out the rest of it.
+    CScopedSleepDivisor m_fasterPauses{100};
     std::vector<unsigned char> m_image;
     std::shared_ptr<CSimulatedDevice> m_device;
     CDriveChannel m_channel;
@@ -94,6 +97,9 @@ TEST_P(TransferTest, WritesConsecutivePaddedBlocksAndShowsThePercentage) {
         EXPECT_EQ(requests[2 * i].cdb, MakeBlockCdb(SCSIOP_WRITE_BLOCK, target, block)) << i;
         EXPECT_EQ(requests[2 * i + 1].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, target, block)) << i;
         EXPECT_EQ(requests[2 * i].lun, target);
+    }
+    for (const CSimLogEntry& request : requests) {
+        EXPECT_EQ(request.buffer % kDataBufferAlignment, 0u) << "an adapter refuses such a buffer";
     }
     EXPECT_TRUE(DeviceHoldsImage(*m_device, m_image, c.placement));
     EXPECT_EQ(m_bar->Positions(), c.positions);
@@ -148,6 +154,41 @@ TEST_F(DownloadImageTest, ABlockIsSentAtMostEightTimes) {
     auto requests = Requests();
     EXPECT_EQ(requests.size(), 2u * (1 + 8));
     EXPECT_EQ(requests.back().cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, kDbTarget, kDbBlock + 1));
+}
+
+// The device decides before the file: a read-back that fails in the block in which the file
+// was cut is a connection error, which ends the worker's attempts at once.
+TEST_F(DownloadImageTest, AFailedReadBackOutweighsAFileCutInTheSameBlock) {
+    std::u16string path = Image(10240);
+    m_device->FailReadBacks(kDbBlock + 2, 1);
+    m_device->SetCommandHook([&](const std::uint8_t* cdb) {
+        if (CdbOpcode(cdb) == SCSIOP_WRITE_BLOCK && CdbBlockNumber(cdb) == kDbBlock + 2) {
+            std::filesystem::resize_file(m_dir.Path() / kSampleImageName, 1000);
+        }
+    });
+    EXPECT_EQ(DownloadImage(path, &m_channel, IMAGE_DB, 0), DL_CONNECTION_ERROR);
+    m_device->SetCommandHook(nullptr);
+    EXPECT_EQ(Requests().size(), 6u);
+}
+
+// A copy still coming in, whose next part arrives after the transfer read the last block it
+// found: the device does not hold the image, and the next attempt writes the whole of it.
+TEST_F(DownloadImageTest, AFileThatGrowsAfterItsLastBlockWasReadIsWrittenAnew) {
+    std::u16string path = Image(4 * kDeviceBlockBytes);
+    std::vector<unsigned char> whole = m_image;
+    whole.resize(6 * kDeviceBlockBytes + 300, 0x3C);
+    m_device->SetCommandHook([&](const std::uint8_t* cdb) {
+        // The all-0xFF block after the four full ones: the transfer has reached the file's end.
+        if (CdbOpcode(cdb) == SCSIOP_WRITE_BLOCK && CdbBlockNumber(cdb) == kDbBlock + 4) {
+            std::ofstream(m_dir.Path() / kSampleImageName, std::ios::binary | std::ios::app)
+                .write(reinterpret_cast<const char*>(whole.data()) + 4 * kDeviceBlockBytes,
+                       static_cast<std::streamsize>(whole.size() - 4 * kDeviceBlockBytes));
+            m_device->SetCommandHook(nullptr);
+        }
+    });
+    EXPECT_EQ(DownloadImage(path, &m_channel, IMAGE_DB, 0), DL_FILE_OPEN_ERROR);
+    EXPECT_EQ(DownloadImage(path, &m_channel, IMAGE_DB, 0), DL_OK);
+    EXPECT_TRUE(DeviceHoldsImage(*m_device, whole));
 }
 
 TEST_F(DownloadImageTest, AClosedChannelGivesAConnectionErrorAfterTheFirstBlock) {
