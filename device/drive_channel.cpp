@@ -31,15 +31,26 @@ int CDriveChannel::CloseDrive() {
 }
 
 int CDriveChannel::IsTargetDevice(int drive) {
-    std::uint8_t buffer[kDeviceBlockBytes] = {};
     int result = 0;
     if (OpenDrive(drive) == 1) {
-        if (Inquiry(buffer) == 1 && AnswersAsTarget(buffer)) {
-            result = 1;
-        }
+        result = AnswersInquiryAsTarget() ? 1 : 0;
         CloseHandleIfOpen();
     }
     return result;
+}
+
+int CDriveChannel::ReopenTarget() {
+    if (Reopen() == 1 && AnswersInquiryAsTarget()) {
+        return 1;
+    }
+    CloseHandleIfOpen();
+    return 0;
+}
+
+bool CDriveChannel::AnswersInquiryAsTarget() {
+    // Zeroed, so that a short answer cannot match with bytes of an earlier one.
+    alignas(kDataBufferAlignment) std::uint8_t buffer[kDeviceBlockBytes] = {};
+    return Inquiry(buffer) == 1 && AnswersAsTarget(buffer);
 }
 
 int CDriveChannel::Inquiry(void* buffer) {

@@ -32,6 +32,11 @@ public:
     // kTargetProduct ("Firmware Update" in bytes 8 to 22). Sends nothing when the open fails;
     // never leaves a handle open.
     int IsTargetDevice(int drive);
+    // Opens the recorded drive again and asks INQUIRY on the new handle: 1 when it answers as a
+    // target, and the handle stays open for the commands that follow; 0 otherwise, the channel
+    // then closed. Vendor commands go only through a handle opened this way: between two opens
+    // the device may have been pulled and another drive given its number.
+    int ReopenTarget();
 
     // The slot operations; implemented in device/slot_table.cpp.
     // Records `drive` in the channel (always) and gives it a slot: the one it holds already, or
@@ -60,6 +65,8 @@ public:
     bool IsOpen() const { return m_hDevice != INVALID_HANDLE_VALUE; }
 
 private:
+    // INQUIRY on the open handle: whether the drive answers as a target.
+    bool AnswersInquiryAsTarget();
     int SendCommand(const std::uint8_t* cdb, void* buffer, std::uint8_t direction);
     void CloseHandleIfOpen();
     // Frees the slot held by `drive`, if any, in one step against the other table operations.

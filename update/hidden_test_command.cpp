@@ -11,7 +11,7 @@ constexpr int kLastTestedDrive = 9;
 
 void RunHiddenTestCommand() {
     CDriveChannel channel;
-    std::uint8_t buffer[kDeviceBlockBytes];
+    alignas(kDataBufferAlignment) std::uint8_t buffer[kDeviceBlockBytes];
     for (int drive = 0; drive <= kLastTestedDrive; ++drive) {
         if (CDriveChannel::FindSlot(drive) >= 0 || channel.IsTargetDevice(drive) != 1) {
             continue;
@@ -20,8 +20,10 @@ void RunHiddenTestCommand() {
         if (channel.ClaimNewSlot(drive) < 0) {
             continue;
         }
-        channel.Reopen();
-        channel.ReadBlock(buffer, kFirmwarePlacement.target, kFirmwarePlacement.firstAddress);
+        // The drive number may have passed to another drive since the look above.
+        if (channel.ReopenTarget() == 1) {
+            channel.ReadBlock(buffer, kFirmwarePlacement.target, kFirmwarePlacement.firstAddress);
+        }
         channel.CloseDrive();
     }
 }
