@@ -9,6 +9,7 @@
 #include "platform/files/fd_output.h"
 #include "platform/window/application.h"
 #include "ui/text_progress_ctrl.h"
+#include "update/drive_text_listener.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ void PrepareApplication() {
     if (RunsHeadless()) {
         auto report = std::make_shared<CBarReport>();
         g_progress[0].SetListener(report);
+        SetDriveTextListener(report);
         std::lock_guard lock(g_reportMutex);
         g_report = report;
     }

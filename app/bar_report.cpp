@@ -39,6 +39,17 @@ void CBarReport::OnPosChanged(int pos) {
     m_lineOpen = true;
 }
 
+void CBarReport::OnDriveText(int drive, const std::u16string& text) {
+    std::lock_guard lock(m_mutex);
+    std::string line = "drive " + std::to_string(drive) + ": " + ToUtf8(text);
+    if (m_reader == Reader::kPerson && m_lineOpen) {
+        // A line of its own below the visible bar's; the bar's next change starts a new one.
+        line.insert(0, 1, '\n');
+        m_lineOpen = false;
+    }
+    m_writer.Append(line + "\n", false);
+}
+
 bool CBarReport::Finish(std::chrono::milliseconds bound) {
     {
         std::lock_guard lock(m_mutex);

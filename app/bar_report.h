@@ -1,11 +1,14 @@
 #pragma once
-// Reports what the visible bar shows, for runs without a display. To a program (a pipe or a
-// file) as lines, each written whole:
+// Reports what the visible bar shows, for runs without a display, and every text each update
+// worker shows for its drive, on screen or not. To a program (a pipe or a file) as lines, each
+// written whole:
 //     text: Success!!
 //     pos: 57
+//     drive 4: Success!!
 // Consecutive positions that wait for a slow reader merge into the last one. To a person (a
-// terminal) as one line per text, its percentage rewritten in place:
+// terminal) as one line per text, the visible bar's percentage rewritten in place:
 //     100%  Success!!
+//     drive 4: Success!!
 //
 // Never waits for the reader and never ends the program: the lines are written by a CReportWriter
 // on its own thread, and a reader that goes away only ends the report.
@@ -17,8 +20,9 @@
 
 #include "app/report_writer.h"
 #include "ui/text_progress_ctrl.h"
+#include "update/drive_text_listener.h"
 
-class CBarReport : public CProgressListener {
+class CBarReport : public CProgressListener, public CDriveTextListener {
 public:
     enum class Reader { kProgram, kPerson };
 
@@ -32,6 +36,7 @@ public:
 
     void OnTextChanged(const std::u16string& text) override;
     void OnPosChanged(int pos) override;
+    void OnDriveText(int drive, const std::u16string& text) override;
 
     // Waits at most `bound` for what was reported to be written; ends a person's last line.
     // Returns whether everything was written.

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "device/drive_channel.h"
-#include "platform/files/utf.h"
 #include "platform/sleep.h"
 #include "ui/text_progress_ctrl.h"
 #include "update/download_image.h"
+#include "update/drive_text_listener.h"
 #include "update/image_lookup.h"
 #include "update/status_texts.h"
 
@@ -28,11 +28,13 @@ public:
 
 class CUpdateWorker {
 public:
-    CUpdateWorker(CDriveChannel& channel, int slot)
-        : m_channel(channel), m_bar(g_progress[slot]), m_slot(slot) {}
+    CUpdateWorker(CDriveChannel& channel, int slot, int drive)
+        : m_channel(channel), m_bar(g_progress[slot]), m_slot(slot), m_drive(drive) {}
 
     void Run() {
-        WorkerState state = WK_RESET_BAR;
+        // The monitor asked INQUIRY through a handle it has closed again; the handle the image
+        // goes through must answer too, or the drive is taken as gone.
+        WorkerState state = m_channel.ReopenTarget() == 1 ? WK_RESET_BAR : WK_FINISH;
         while (state != WK_FINISH) {
             state = Step(state);
         }
@@ -58,15 +60,15 @@ private:
 
     WorkerState ResetBar() {
         m_bar.SetPos(0);
-        m_bar.SetWindowText(u"");  // an empty text makes the bar draw the percentage
+        ShowText(u"");  // an empty text makes the bar draw the percentage
         m_bar.EnableText(TRUE);
         return WK_FIND_IMAGE;
     }
 
     WorkerState FindImage() {
-        m_imagePath = FindLastMatchingFile(GetModuleDirectory() + WidenAscii(kImageFilePattern));
+        m_imagePath = FindImageBesideExecutable();
         if (m_imagePath.empty()) {
-            m_bar.SetWindowText(kTextNoImage);
+            ShowText(kTextNoImage);
             return WK_WAIT_REMOVAL;
         }
         return WK_WRITE_DB;
@@ -75,25 +77,26 @@ private:
     WorkerState WriteDatabase() {
         switch (DownloadImage(m_imagePath, &m_channel, IMAGE_DB, m_slot)) {
             case DL_OK:
-                m_bar.SetWindowText(kTextSuccess);
+                ShowText(kTextSuccess);
                 return WK_WAIT_REMOVAL;
             case DL_TARGET_ERROR:
-                m_bar.SetWindowText(kTextTargetError);
+                ShowText(kTextTargetError);
                 return WK_WAIT_REMOVAL;
             case DL_VERIFY_ERROR:
-                m_bar.SetWindowText(kTextVerifyError);
+                ShowText(kTextVerifyError);
                 return WK_WAIT_REMOVAL;
             case DL_CONNECTION_ERROR:
-                m_bar.SetWindowText(kTextConnectionError);
+                ShowText(kTextConnectionError);
                 return WK_FINISH;
             default:
                 break;
         }
-        m_bar.SetWindowText(kTextFileOpenError);
+        ShowText(kTextFileOpenError);
         SleepFor(kRetryPauseMs);
         // Without this look a device pulled meanwhile would keep its slot for as long as the
-        // file stays unreadable. The fresh handle is the one the next attempt writes through.
-        return m_channel.Reopen() == 1 ? WK_WRITE_DB : WK_FINISH;
+        // file stays unreadable, and another drive given its number would get the image. The
+        // fresh handle is the one the next attempt writes through.
+        return m_channel.ReopenTarget() == 1 ? WK_WRITE_DB : WK_FINISH;
     }
 
     WorkerState WaitForRemoval() {
@@ -108,14 +111,28 @@ private:
         // The bar is reset before the slot is freed, so that the next owner of the slot finds a
         // bar this worker no longer touches.
         m_bar.SetPos(0);
-        m_bar.SetWindowText(kTextWaitConnect);
+        ShowText(kTextWaitConnect);
         m_channel.CloseDrive();
+    }
+
+    // Gives the bar its whole text, and tells the drive's listener when the text is new.
+    void ShowText(const std::u16string& text) {
+        m_bar.SetWindowText(text.c_str());
+        if (text == m_shown) {
+            return;
+        }
+        m_shown = text;
+        if (auto listener = CurrentDriveTextListener()) {
+            listener->OnDriveText(m_drive, text);
+        }
     }
 
     CDriveChannel& m_channel;
     CTextProgressCtrl& m_bar;
     int m_slot;
+    int m_drive;
     std::u16string m_imagePath;
+    std::u16string m_shown = kTextWaitConnect;  // as a worker finds its bar
 };
 
 }  // namespace
@@ -133,13 +150,7 @@ int UpdateWorkerThread(int driveNumber, const std::function<void()>& onClaimed) 
     if (claimed < 0) {
         return 0;  // no slot: no bar to show anything in
     }
-    channel.Reopen();  // a failed open shows up as a failed read-back in the transfer
-    int slot = CDriveChannel::FindSlot(driveNumber);
-    if (slot < 0) {
-        channel.CloseDrive();
-        return 0;
-    }
-    CUpdateWorker(channel, slot).Run();
+    CUpdateWorker(channel, claimed, driveNumber).Run();
     return 0;
 }
 

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <mutex>
 #include <optional>
+#include <sstream>
 
 #include "app/app_start.h"
 #include "app/bar_report.h"
@@ -23,14 +24,15 @@
 #include "platform/sleep_override.h"
 #include "platform/window/native_window.h"
 #include "sim_backend_fixture.h"
+#include "test_pipe.h"
 #include "tools/kit/sample_image.h"
 #include "tools/kit/step_runner.h"
 #include "tools/kit/temp_dir.h"
-#include "test_pipe.h"
+#include "tools/kit/wait.h"
 #include "ui/text_progress_ctrl.h"
 #include "update/device_monitor_control.h"
+#include "update/drive_text_listener.h"
 #include "update/update_worker.h"
-#include "tools/kit/wait.h"
 
 namespace {
 
@@ -162,6 +164,59 @@ TEST_P(AppReportTest, AReaderThatDoesNotReadHoldsUpNoUpdate) {
     EXPECT_FALSE(report->Finish(std::chrono::seconds(30)));
 }
 
+// Four devices, one whose blocks never read back equal: only slot 0's bar is on screen, and the
+// report names every drive's outcome, each once, after the drive's start.
+TEST_F(AppTest, TheReportNamesEveryDrivesOutcome) {
+    CTestPipe pipe;
+    auto report = std::make_shared<CBarReport>(pipe.Writer(), CBarReport::Reader::kProgram);
+    g_progress[0].SetListener(report);
+    SetDriveTextListener(report);
+    std::string written;
+    // Lines that name a drive's result.
+    auto outcomes = [&] {
+        written += pipe.ReadAvailable();
+        int count = 0;
+        std::istringstream lines(written);
+        for (std::string line; std::getline(lines, line);) {
+            bool result = line.ends_with(": Success!!") || line.ends_with(": Verify Error!!");
+            count += line.starts_with("drive ") && result ? 1 : 0;
+        }
+        return count;
+    };
+    CStepRunner script("report");
+    script
+        .Then(
+            "monitor ready", [&] { return BarText() == kWait; },
+            [&] {
+                for (int drive : {1, 3, 5, 7}) {
+                    auto device = PlugTarget(drive);
+                    if (drive == 5) {
+                        device->CorruptReadBacks(CSimulatedDevice::kAnyBlock,
+                                                 CSimulatedDevice::kForever);
+                    }
+                }
+            })
+        .Then(
+            "four outcomes", [&] { return outcomes() == 4; },
+            [&] { m_dialog.EndDialog(IDCANCEL); });
+    StartScript(script);
+    m_dialog.DoModal();
+    SetDriveTextListener(nullptr);
+    g_progress[0].SetListener(nullptr);
+    EXPECT_TRUE(script.Passed());
+    ASSERT_TRUE(report->Finish(std::chrono::seconds(30)));
+    written += pipe.ReadAvailable();
+    for (auto [drive, outcome] :
+         {std::pair{1, "Success!!"}, {3, "Success!!"}, {5, "Verify Error!!"}, {7, "Success!!"}}) {
+        std::string start = "drive " + std::to_string(drive) + ": \n";
+        std::string end = "drive " + std::to_string(drive) + ": " + outcome + "\n";
+        ASSERT_NE(written.find(start), std::string::npos) << written;
+        EXPECT_GT(written.find(end), written.find(start)) << written;
+        EXPECT_EQ(written.find(end), written.rfind(end)) << "reported once: " << written;
+    }
+    EXPECT_NE(written.find("text: "), std::string::npos) << "the visible bar's lines stay";
+}
+
 INSTANTIATE_TEST_SUITE_P(Readers, AppReportTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Gone" : "NeverReads"; });
 
@@ -267,9 +322,10 @@ TEST_F(AppTest, TheHiddenTestCommandReadsOneBlockAndChangesNothingOnScreen) {
     m_dialog.DoModal();
     EXPECT_TRUE(script.Passed());
     auto requests = m_backend.RequestsTo(3);
-    ASSERT_EQ(requests.size(), 2u);
+    ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[0].cdb[0], SCSIOP_INQUIRY);
-    EXPECT_EQ(requests[1].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, kFirmwarePlacement.target,
+    EXPECT_EQ(requests[1].cdb[0], SCSIOP_INQUIRY);  // on the handle that carries the read
+    EXPECT_EQ(requests[2].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, kFirmwarePlacement.target,
                                             kFirmwarePlacement.FirstBlock()));
     EXPECT_EQ(m_texts->Texts().size(), textsBefore);
     EXPECT_EQ(CDriveChannel::FindSlot(3), -1);

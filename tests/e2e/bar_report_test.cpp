@@ -32,9 +32,11 @@ TEST(BarReport, WritesTextAndPositionLinesForAProgram) {
     report.OnTextChanged(u"");
     report.OnPosChanged(57);
     report.OnTextChanged(u"\u00C4nderung!!");
+    report.OnDriveText(12, u"Verify Error!!");
     ASSERT_TRUE(report.Finish(30s));
     EXPECT_EQ(pipe.ReadAvailable(),
-              "text: Wait Connect..\ntext: \npos: 57\ntext: \xC3\x84nderung!!\n");
+              "text: Wait Connect..\ntext: \npos: 57\ntext: \xC3\x84nderung!!\n"
+              "drive 12: Verify Error!!\n");
 }
 
 TEST(BarReport, ShowsAPersonOneLinePerTextWithItsPercentageRewritten) {
@@ -45,11 +47,12 @@ TEST(BarReport, ShowsAPersonOneLinePerTextWithItsPercentageRewritten) {
     report.OnPosChanged(7);
     report.OnPosChanged(100);
     report.OnTextChanged(u"Success!!");
-    ASSERT_TRUE(report.Finish(30s));  // ends the last line
+    report.OnDriveText(4, u"Success!!");  // a line of its own below the bar's
+    ASSERT_TRUE(report.Finish(30s));      // ends the last line
     std::string written = pipe.ReadAvailable();
     // The two positions may have merged while the writer was busy.
     const std::string first = "  0%  Wait Connect..\n  0%";
-    const std::string last = "\r100%\n100%  Success!!\n";
+    const std::string last = "\r100%\n100%  Success!!\ndrive 4: Success!!\n";
     EXPECT_TRUE(written == first + "\r  7%" + last || written == first + last) << written;
 }
 
