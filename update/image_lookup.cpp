@@ -2,9 +2,13 @@
 
 #include "platform/files/executable_path.h"
 #include "platform/files/file_find.h"
+#include "platform/files/utf.h"
 
 std::u16string GetModuleDirectory() {
-    return DriveAndDirectory(GetExecutablePath());
+    std::u16string directory = DriveAndDirectory(GetExecutablePath());
+    bool endsWithSeparator =
+        !directory.empty() && (directory.back() == u'\\' || directory.back() == u'/');
+    return endsWithSeparator ? directory : std::u16string();
 }
 
 std::u16string FindLastMatchingFile(std::u16string pattern) {
@@ -20,4 +24,12 @@ std::u16string FindLastMatchingFile(std::u16string pattern) {
         } while (more);
     }
     return result;
+}
+
+std::u16string FindImageBesideExecutable() {
+    std::u16string directory = GetModuleDirectory();
+    if (directory.empty()) {
+        return {};
+    }
+    return FindLastMatchingFile(directory + WidenAscii(kImageFilePattern));
 }

@@ -1,6 +1,7 @@
 #include "platform/files/executable_path.h"
 
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "platform/files/executable_path_override.h"
@@ -8,14 +9,14 @@
 
 namespace {
 std::mutex g_overrideMutex;
-std::u16string g_override;
+std::optional<std::u16string> g_override;
 }  // namespace
 
 std::u16string GetExecutablePath() {
     {
         std::lock_guard lock(g_overrideMutex);
-        if (!g_override.empty()) {
-            return g_override;
+        if (g_override) {
+            return *g_override;
         }
     }
     return SystemExecutablePath();

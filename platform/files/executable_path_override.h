@@ -3,11 +3,13 @@
 // folder of their own: while a CScopedExecutablePath lives, GetExecutablePath answers its path
 // on every thread. Implemented in platform/files/executable_path.cpp.
 
+#include <optional>
 #include <string>
 
 class CScopedExecutablePath {
 public:
-    // Puts `path` in place (empty: the system's answer again) and remembers what it replaces.
+    // Puts `path` in place and remembers what it replaces. An empty path pretends that the system
+    // cannot tell where the executable is.
     explicit CScopedExecutablePath(const std::u16string& path);
     // Puts the remembered path back. Guards end in the reverse order of their making.
     ~CScopedExecutablePath();
@@ -15,5 +17,5 @@ public:
     CScopedExecutablePath& operator=(const CScopedExecutablePath&) = delete;
 
 private:
-    std::u16string m_previous;
+    std::optional<std::u16string> m_previous;  // empty: the system's answer
 };

@@ -42,8 +42,7 @@ CDemoImageFolder::CDemoImageFolder() {
 }
 
 bool CDemoImageFolder::LoadImage() {
-    std::u16string beside =
-        FindLastMatchingFile(GetModuleDirectory() + WidenAscii(kImageFilePattern));
+    std::u16string beside = FindImageBesideExecutable();
     if (beside.empty()) {
         m_imageName = kSampleImageName;
         m_image = MakeSampleImage(kSampleImageBytes);
