@@ -4,11 +4,14 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <thread>
 
 #include "device/cdb.h"
 #include "engine_fixture.h"
 #include "unopenable_file.h"
 #include "update/hidden_test_command.h"
+#include "update/image_lookup.h"
 
 namespace {
 
@@ -73,7 +76,9 @@ TEST_F(UpdateEngineTest, ASuccessfulRunShowsPercentageThenSuccessUntilTheUnplug)
 TEST_F(UpdateEngineTest, AnUnplugDuringTheTransferFreesTheSlotAtOnce) {
     PlaceImage(100 * 1024);
     auto device = PlugTarget(0);
-    device->UnplugAfterCommands(41);  // INQUIRY, then 20 blocks written and read back
+    // The monitor's INQUIRY and the worker's on its own handle, then 20 blocks written and read
+    // back.
+    device->UnplugAfterCommands(42);
     StartMonitor();
     ASSERT_TRUE(WaitUntil([&] {
         return Count(Bar(0).Texts(), u"Connection Error!!") == 1 && Bar(0).Text() == kWait &&
@@ -97,14 +102,117 @@ TEST_F(UpdateEngineTest, NoImageShowsItsTextUntilTheUnplugAndWritesNothing) {
     ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && NoSlotHeld(); }));
 }
 
-TEST_F(UpdateEngineTest, OfSeveralImagesTheHighestNumberedIsWritten) {
-    PlaceImage(3000, "Tarvik_000009_DB.bin", 9);
-    auto newest = PlaceImage(3000, "Tarvik_000010_DB.bin", 10);
-    PlaceImage(3000, "tarvik_000002_db.bin", 2);
+// The image written is the last the directory search yields. On Linux the search yields names in
+// the order NTFS keeps them, so that is the highest-numbered; on Windows the order is the file
+// system's own (NTFS sorts, FAT32 and exFAT do not), so only the rule itself is checked there.
+TEST_F(UpdateEngineTest, OfSeveralImagesTheLastTheSearchYieldsIsWritten) {
+    std::map<std::u16string, std::vector<unsigned char>> images;
+    for (auto [name, seed] : {std::pair{"Tarvik_000009_DB.bin", 9},
+                              {"Tarvik_000010_DB.bin", 10},
+                              {"tarvik_000002_db.bin", 2}}) {
+        images[m_dir.PathOf(name)] = PlaceImage(3000, name, static_cast<std::uint32_t>(seed));
+    }
+    std::u16string last = FindImageBesideExecutable();
+#ifndef _WIN32
+    EXPECT_EQ(last, m_dir.PathOf("Tarvik_000010_DB.bin"));
+#endif
+    ASSERT_EQ(images.count(last), 1u);
     auto device = PlugTarget(0);
     StartMonitor();
     ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kSuccess; }));
-    EXPECT_TRUE(Holds(*device, newest));
+    EXPECT_TRUE(Holds(*device, images[last]));
+}
+
+// Where the executable lies cannot be had (a path too long for the system's limit, say): there
+// is no image, and the current directory is never searched in its place.
+TEST_F(UpdateEngineTest, NoExecutablePathMeansNoImageNotTheCurrentDirectory) {
+    PlaceImage(2000);
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Path());
+    CScopedExecutablePath unknown(u"");
+    auto device = PlugTarget(0);
+    StartMonitor();
+    bool shown = WaitUntil([&] { return Bar(0).Text() == u"Cannot find the DB file!!"; });
+    std::filesystem::current_path(before);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(device->WriteCount(), 0u);
+}
+
+// Flash that refuses a range of blocks answers their writes and read-backs with a SCSI status
+// and moves no data, while the platform calls succeed. Where the image holds zeros there, a
+// read-back into a zeroed buffer would match and the device would be called updated.
+TEST_F(UpdateEngineTest, BlocksTheDeviceRefusesNeverVerifyEvenWhereTheImageIsZero) {
+    std::vector<unsigned char> image = MakeSampleImage(20 * 1024);
+    std::fill(image.begin() + 4 * 1024, image.begin() + 12 * 1024, 0x00);
+    m_dir.Write(kSampleImageName, image);
+    auto device = PlugTarget(0);
+    device->RefuseBlocks(1600 + 6, 3);  // inside the zero run
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"Verify Error!!"; }));
+    EXPECT_EQ(Count(Bar(0).Texts(), kSuccess), 0);
+    EXPECT_EQ(device->StoredBlock(1, 1609)[0], 0xFF);  // stopped at the first refused block
+}
+
+// A copy of the image still coming in, 8 KiB every 100 ms, while the device is written: the
+// transfer outruns it, so it must not take the part it found for the whole. Real time here: the
+// quiet time and the copy's pace are what is tested.
+TEST_F(UpdateEngineTest, AnImageStillBeingCopiedInIsWrittenWholeOnceTheCopyIsDone) {
+    CScopedSleepDivisor realTime{1};
+    constexpr std::size_t kChunk = 8 * 1024;
+    constexpr int kChunks = 8;
+    std::vector<unsigned char> whole = MakeSampleImage(kChunks * kChunk - 100);
+    auto chunk = [&](int i) {
+        auto from = whole.begin() + static_cast<std::ptrdiff_t>(i * kChunk);
+        return std::vector<unsigned char>(
+            from, i + 1 == kChunks ? whole.end() : from + static_cast<std::ptrdiff_t>(kChunk));
+    };
+    m_dir.Write(kSampleImageName, chunk(0));
+    std::atomic<bool> copied{false};
+    std::thread copier([&] {
+        for (int i = 1; i < kChunks; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::vector<unsigned char> part = chunk(i);
+            std::ofstream(m_dir.Path() / kSampleImageName, std::ios::binary | std::ios::app)
+                .write(reinterpret_cast<const char*>(part.data()),
+                       static_cast<std::streamsize>(part.size()));
+        }
+        copied = true;
+    });
+    auto device = PlugTarget(0);
+    StartMonitor();
+    bool succeeded = WaitUntil([&] { return Bar(0).Text() == kSuccess; });
+    copier.join();
+    ASSERT_TRUE(succeeded);
+    EXPECT_TRUE(copied);
+    // A success over a part would have ended the writing there.
+    EXPECT_TRUE(Holds(*device, whole));
+}
+
+// The image cannot be opened; meanwhile the device is pulled and an ordinary disk takes its drive
+// number within the pause; then the image becomes readable. The worker must not write it there.
+TEST_F(UpdateEngineTest, ADiskThatTakesAPulledDevicesNumberGetsInquiryOnly) {
+    UNOPENABLE_OR_SKIP(incoming, m_dir.Path() / "Tarvik_000001_DB.bin");
+    PlugTarget(0);
+    StartMonitor();
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"DB File Open Error!!"; }));
+    std::size_t beforeThePlug = m_backend.RequestsTo(0).size();
+    m_backend.Plug(0, CSimulatedDevice::OrdinaryDisk());  // as a new drive takes a free number
+    auto opensOfDriveZero = [&] {
+        auto log = m_backend.Log();
+        return std::count_if(log.begin(), log.end(), [&](const CSimLogEntry& entry) {
+            return entry.kind == CSimLogEntry::Kind::kOpen && entry.drive == 0;
+        });
+    };
+    auto opens = opensOfDriveZero();
+    ASSERT_TRUE(WaitUntil([&] { return opensOfDriveZero() > opens; }));
+    incoming.Release(MakeSampleImage(4096, 1));
+    ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == kWait && NoSlotHeld(); }));
+    ASSERT_TRUE(WaitForScans(2));
+    auto requests = m_backend.RequestsTo(0);
+    ASSERT_GT(requests.size(), beforeThePlug);
+    for (std::size_t i = beforeThePlug; i < requests.size(); ++i) {
+        EXPECT_EQ(requests[i].cdb[0], SCSIOP_INQUIRY) << "request " << i;
+    }
 }
 
 TEST_F(UpdateEngineTest, AnImageThatOpensOnlyLaterStillEndsInSuccess) {
@@ -248,7 +356,9 @@ TEST_F(UpdateEngineTest, DrivesThatAreNoTargetsReceiveInquiryOnly) {
     for (const CSimLogEntry& entry : m_backend.Log()) {
         EXPECT_NE(entry.drive, 26);
     }
-    EXPECT_EQ(CountOpcode(m_backend.RequestsTo(6), SCSIOP_INQUIRY), 1);  // held: not probed again
+    // The monitor's and the worker's on the handle it writes through; held, it is not probed
+    // again.
+    EXPECT_EQ(CountOpcode(m_backend.RequestsTo(6), SCSIOP_INQUIRY), 2);
 }
 
 TEST_F(UpdateEngineTest, AWorkerWithoutASlotEndsAtOnceAndShowsNothing) {
@@ -266,12 +376,14 @@ TEST_F(UpdateEngineTest, TheHiddenTestCommandReadsOneBlockFromTargetsOnly) {
     auto target = PlugTarget(3);
     m_backend.Plug(1, CSimulatedDevice::OrdinaryDisk());
     RunHiddenTestCommand();
+    // Asked again on the handle that carries the read.
     auto requests = m_backend.RequestsTo(3);
-    ASSERT_EQ(requests.size(), 2u);
+    ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[0].cdb[0], SCSIOP_INQUIRY);
-    EXPECT_EQ(requests[1].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, kFirmwarePlacement.target,
+    EXPECT_EQ(requests[1].cdb[0], SCSIOP_INQUIRY);
+    EXPECT_EQ(requests[2].cdb, MakeBlockCdb(SCSIOP_READ_BLOCK, kFirmwarePlacement.target,
                                             kFirmwarePlacement.FirstBlock()));
-    EXPECT_EQ(requests[1].lun, 0);
+    EXPECT_EQ(requests[2].lun, 0);
     auto disk = m_backend.RequestsTo(1);
     ASSERT_EQ(disk.size(), 1u);
     EXPECT_EQ(disk[0].cdb[0], SCSIOP_INQUIRY);
