@@ -87,6 +87,27 @@ TEST_F(DriveChannelTest, IsTargetDeviceSendsOnlyInquiryAndClosesAgain) {
     EXPECT_EQ(requests[0].lun, 0);
     EXPECT_EQ(requests[0].dataIn, SCSI_IOCTL_DATA_IN);
     EXPECT_EQ(requests[0].length, kDeviceBlockBytes);
+    EXPECT_EQ(requests[0].buffer % kDataBufferAlignment, 0u);
+}
+
+// The handle a worker writes through answers INQUIRY first; a drive that took the number and
+// answers otherwise is left closed, as a drive that is gone.
+TEST_F(DriveChannelTest, ReopenTargetKeepsOnlyAHandleThatAnsweredAsATarget) {
+    PlugTarget(3);
+    CDriveChannel channel;
+    channel.ClaimSlot(3);
+    EXPECT_EQ(channel.ReopenTarget(), 1);
+    EXPECT_TRUE(channel.IsOpen());
+    ASSERT_EQ(m_backend.RequestsTo(3).size(), 1u);
+    EXPECT_EQ(m_backend.RequestsTo(3)[0].cdb, MakeInquiryCdb());
+    m_backend.Plug(3, CSimulatedDevice::OrdinaryDisk());
+    EXPECT_EQ(channel.ReopenTarget(), 0);
+    EXPECT_FALSE(channel.IsOpen());
+    EXPECT_EQ(m_backend.OpenHandleCount(), 0);
+    m_backend.Unplug(3);
+    EXPECT_EQ(channel.ReopenTarget(), 0);
+    EXPECT_EQ(m_backend.RequestsTo(3).size(), 2u);  // nothing sent without a drive
+    channel.CloseDrive();
 }
 
 TEST_F(DriveChannelTest, IsTargetDeviceOnAMissingDriveSendsNothing) {
