@@ -17,14 +17,25 @@ std::uint64_t Round(std::uint64_t lane, std::uint64_t word) {
     return RotateLeft(lane + word * kPrime2, 31) * kPrime1;
 }
 
+std::uint64_t WordAt(const unsigned char* bytes) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
 }  // namespace
 
-void CByteDigest::AddStripe(const unsigned char* stripe) {
-    for (std::size_t lane = 0; lane < m_lanes.size(); ++lane) {
-        std::uint64_t word;
-        std::memcpy(&word, stripe + lane * sizeof word, sizeof word);
-        m_lanes[lane] = Round(m_lanes[lane], word);
+void CByteDigest::AddStripes(const unsigned char* bytes, std::size_t stripes) {
+    // The lanes in locals: written through the object, they would be stored and loaded again for
+    // every stripe, since the bytes may alias anything.
+    std::uint64_t a = m_lanes[0], b = m_lanes[1], c = m_lanes[2], d = m_lanes[3];
+    for (; stripes > 0; --stripes, bytes += kStripeBytes) {
+        a = Round(a, WordAt(bytes));
+        b = Round(b, WordAt(bytes + 8));
+        c = Round(c, WordAt(bytes + 16));
+        d = Round(d, WordAt(bytes + 24));
     }
+    m_lanes = {a, b, c, d};
 }
 
 void CByteDigest::Add(const unsigned char* bytes, std::size_t count) {
@@ -38,12 +49,13 @@ void CByteDigest::Add(const unsigned char* bytes, std::size_t count) {
         if (m_pendingCount < kStripeBytes) {
             return;
         }
-        AddStripe(m_pending.data());
+        AddStripes(m_pending.data(), 1);
         m_pendingCount = 0;
     }
-    for (; count >= kStripeBytes; bytes += kStripeBytes, count -= kStripeBytes) {
-        AddStripe(bytes);
-    }
+    std::size_t stripes = count / kStripeBytes;
+    AddStripes(bytes, stripes);
+    bytes += stripes * kStripeBytes;
+    count -= stripes * kStripeBytes;
     std::memcpy(m_pending.data(), bytes, count);
     m_pendingCount = count;
 }

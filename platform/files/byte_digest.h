@@ -19,7 +19,7 @@ public:
 
 private:
     static constexpr std::size_t kStripeBytes = 32;
-    void AddStripe(const unsigned char* stripe);
+    void AddStripes(const unsigned char* bytes, std::size_t stripes);
 
     std::array<std::uint64_t, 4> m_lanes{0x60EA27EEADC0B5D6ull, 0xC2B2AE3D27D4EB4Full,
                                          0x0000000000000000ull, 0x61C8864E7A143579ull};
