@@ -6,8 +6,11 @@
 #   last, since GCC tries the mapping given last first, and the build folder usually lies inside
 #   the source folder.
 # - Time: a Windows program carries its link time in the PE header unless the linker is told not
-#   to. Every other time a release writes (file times in the zip, the setup and the .deb, the
-#   Qt resource data) is SOURCE_DATE_EPOCH, the commit's time; scripts/release.sh sets it.
+#   to. Qt's resource compiler writes every file's time into the data of the Linux program
+#   (format 2 and later), and the build would not write it anew when only SOURCE_DATE_EPOCH
+#   changes: ZELVANE_RCC_OPTIONS asks for format 1, which has no times (nothing reads them).
+#   Every other time a release writes (file times in the zip, the setup and the .deb) is
+#   SOURCE_DATE_EPOCH, the commit's time; scripts/release.sh sets it.
 #
 # Sets ZELVANE_SOURCE_DATE_EPOCH: SOURCE_DATE_EPOCH when it is set, else the time of the commit
 # checked out (a build outside scripts/release.sh), else 315532800 (1980-01-01, the first time a
@@ -19,6 +22,7 @@ add_compile_options(
 if(WIN32)
     add_link_options(LINKER:--no-insert-timestamp)
 endif()
+set(ZELVANE_RCC_OPTIONS --format-version 1)
 
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
     set(ZELVANE_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})

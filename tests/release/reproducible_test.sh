@@ -6,7 +6,8 @@
 # A small program (probe/) is built, with the checkout's own rules, from two copies of the
 # checkout's cmake/ and res/: one in WORK_DIR/a, one in "WORK_DIR/second tree/b" (a longer path,
 # with a space), copied under another umask, built at least a second later with debug
-# information (where paths in it would show). Each is packed as the product is: the shipped
+# information (where paths in it would show). Tree a is built for another SOURCE_DATE_EPOCH
+# first, then again, as a release's build trees are for every new commit; b only once. Each is packed as the product is: the shipped
 # Zelvane.exe, the zip and the setup (windows), or the Debian package (linux). Every one must be
 # byte-identical between the two, and hold neither tree's path. The options (the toolchain
 # file) go to both configures. It builds the probe, not the product, to stay cheap: what makes the
@@ -45,6 +46,7 @@ copy_sources() {
 build_tree() {
     local tree=$1 build=$1/build
     shift
+    rm -rf "$tree/made" "$tree/packages"
     cmake -S "$tree" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" \
         > "$tree/configure.log" 2>&1 || { cat "$tree/configure.log"; return 1; }
     cmake --build "$build" > "$tree/build.log" 2>&1 || { cat "$tree/build.log"; return 1; }
@@ -65,6 +67,9 @@ umask 022
 copy_sources "$tree_a"
 (umask 077 && copy_sources "$tree_b")
 started=$(date +%s)
+# Tree a as a release tree that made an earlier commit's release first: built again with the new
+# time, it must not keep any of the old one.
+SOURCE_DATE_EPOCH=1600000000 build_tree "$tree_a" "$@" || { echo "FAILED: the earlier build"; exit 1; }
 build_tree "$tree_a" "$@" || { echo "FAILED: the first build"; exit 1; }
 # Another second, so that a clock that got into the bytes would show.
 while [ "$(date +%s)" -le "$started" ]; do sleep 0.2; done
@@ -87,5 +92,5 @@ for made in "$tree_a"/made/*; do
 done
 check "both trees made something" "$(ls "$tree_a/made" | wc -l | tr -d ' ')" \
     "$([ "$kind" = windows ] && echo 3 || echo 2)"
-echo "two builds in $(($(date +%s) - started)) s"
+echo "three builds in $(($(date +%s) - started)) s"
 [ "$failures" -eq 0 ]
