@@ -31,5 +31,15 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${PROJECT_SOURCE_DIR}/res/linux/debian/postinst
     ${PROJECT_SOURCE_DIR}/res/linux/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+# Every folder of the package 0755: the install makes them as the builder's umask allows (0700
+# under umask 077, which would leave /opt/zelvane closed to its users).
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian_package_folder_modes.cmake)
+# CPack gives every file and folder the time SOURCE_DATE_EPOCH when it is set, and root as owner:
+# cpack run by hand gets the build's (./reproducible.cmake) unless its caller sets another.
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack_source_date.cmake)
+file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
+    "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})\n"
+    "    set(ENV{SOURCE_DATE_EPOCH} ${ZELVANE_SOURCE_DATE_EPOCH})\n"
+    "endif()\n")
 
 include(CPack)

@@ -27,8 +27,10 @@ required+=(
 # the system menu); x11-utils (xwininfo) the VM test of Zelvane.exe, to see its window; dpkg-dev
 # (dpkg-shlibdeps, which CPack asks for the dependencies) and lintian the Debian package's test
 # (label package), which also makes the package; nsis (makensis) the Windows setup programs of
-# the windows builds and their test (label installer).
-optional=(g++-multilib qemu-user wine64 xvfb imagemagick xdotool x11-utils dpkg-dev lintian nsis)
+# the windows builds and their test (label installer); osslsigncode and gnupg the signing of a
+# release (scripts/release.sh, when given a certificate or a key) and its test (label release).
+optional=(g++-multilib qemu-user wine64 xvfb imagemagick xdotool x11-utils dpkg-dev lintian nsis
+    osslsigncode gnupg)
 
 if ! command -v dpkg-query > /dev/null || ! command -v apt-get > /dev/null; then
     echo "install-deps.sh: no dpkg-query or apt-get; this script installs Debian packages:" >&2

@@ -5,7 +5,7 @@
 ; Built by makensis from CMakeLists.txt beside this file, which passes -DDEFINES=<file>: that
 ; file defines PRODUCT, PUBLISHER, DESCRIPTION (the program's version block), VERSION,
 ; VERSION4 (the project's version, with four parts), ARCH (x64 or x86), PROGRAM (the path of
-; Zelvane.exe), ICON and OUTFILE.
+; Zelvane.exe), ICON and OUTFILE, and SIGN_COMMAND when the build signs what it ships.
 ;
 ; The image is the user's: an upgrade keeps it, the uninstaller leaves it, and the folder with it.
 
@@ -33,6 +33,14 @@
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
+
+; Authenticode, when the build has a certificate: the uninstaller is signed before it is packed
+; into the setup (it is written out at install time as it is packed), the setup once it is written.
+!ifdef SIGN_COMMAND
+    !uninstfinalize '${SIGN_COMMAND} --description "${PRODUCT} uninstaller" "%1"' = 0
+    !finalize '${SIGN_COMMAND} --description "${PRODUCT} setup" "%1"' = 0
+!endif
+
 SetCompressor /SOLID lzma
 ; The program itself runs only as administrator, and Program Files and HKLM need it too.
 RequestExecutionLevel admin
