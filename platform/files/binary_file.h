@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/files/byte_digest.h"
-#include "platform/files/file_reading.h"
+#include "platform/files/system_files.h"
 
 class CBinaryFile {
 public:

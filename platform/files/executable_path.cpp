@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/files/executable_path_override.h"
-#include "platform/files/system_executable_path.h"
+#include "platform/files/system_files.h"
 
 namespace {
 std::mutex g_overrideMutex;

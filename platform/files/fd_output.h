@@ -1,7 +1,8 @@
 #pragma once
 // Writing a report to a file descriptor that may be a terminal, a file, or a pipe whose reader is
 // slow or gone. A reader that goes away must end what is written, not the program.
-// No state of its own; any thread.
+// No state of its own; any thread. Implemented with the other system calls of the files layer
+// (platform/files/system_files.h), in platform/posix/system_files.cpp and platform/windows/.
 
 #include <cstddef>
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files/directory_listing.h"
+#include "platform/files/system_files.h"
 
 #ifdef _WIN32
 // <windows.h> makes FindNextFile a macro for FindNextFileW; the member below keeps the

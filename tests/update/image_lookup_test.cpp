@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/files/directory_listing.h"
+#include "platform/files/system_files.h"
 #include "platform/files/executable_path.h"
 #include "platform/files/executable_path_override.h"
 #include "platform/files/utf.h"
