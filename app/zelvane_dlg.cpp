@@ -1,6 +1,7 @@
 #include "app/zelvane_dlg.h"
 
 #include <system_error>
+#include <thread>
 
 #include "app/about_dlg.h"
 #include "app/resource.h"
@@ -42,9 +43,7 @@ void CZelvaneDlg::StartMonitor() {
     // The monitor runs for the life of the process; nothing waits for it. If it cannot be
     // started the window still runs, and no device is ever found.
     try {
-        std::thread monitor(DeviceMonitorThread, this);
-        m_monitorThreadId = monitor.get_id();
-        monitor.detach();
+        std::thread(DeviceMonitorThread, this).detach();
     } catch (const std::system_error&) {
     }
 }

@@ -3,8 +3,6 @@
 // entry in the window's menu, and the start of the device monitor. A hidden button carries the
 // test command.
 
-#include <thread>
-
 #include "platform/window/dialog.h"
 
 inline constexpr char16_t kMainWindowTitle[] = u"Tarvik DB Updater V1.3";
@@ -28,5 +26,4 @@ private:
     void StartMonitor();
 
     HICON m_icon;
-    std::thread::id m_monitorThreadId;
 };

@@ -9,9 +9,9 @@ CTextProgressCtrl g_progress[4];
 
 CTextProgressCtrl::CTextProgressCtrl()
     : m_barColor(GetSysColor(COLOR_HIGHLIGHT)),
-      m_backColor(RGB(255, 255, 255)),
+      m_backColor(kBarWhite),
       m_backTextColor(GetSysColor(COLOR_HIGHLIGHT)),
-      m_barTextColor(RGB(255, 255, 255)) {}
+      m_barTextColor(kBarWhite) {}
 
 CTextProgressCtrl::~CTextProgressCtrl() = default;
 

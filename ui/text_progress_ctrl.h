@@ -104,5 +104,9 @@ private:
                   std::atomic<COLORREF>::is_always_lock_free);
 };
 
-// One control per drive slot; only the first is ever bound to a window (the dialog's bar).
+// The control's own default for the rest of the bar and for the text over the filled part.
+inline constexpr COLORREF kBarWhite = RGB(255, 255, 255);
+
+// One control per drive slot (the slot table's kSlotCount, checked where the two meet, in the
+// update layer); only the first is ever bound to a window (the dialog's bar).
 extern CTextProgressCtrl g_progress[4];

@@ -22,8 +22,12 @@ constexpr unsigned kScanPauseMs = 500;
 // by anything, so this only keeps a stalled start from stopping the scan for good.
 constexpr std::chrono::seconds kClaimWait{5};
 
-constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kGreen = 0x008000;
+constexpr COLORREF kGreen = RGB(0, 128, 0);  // the visible bar's own colour
+
+// The monitors the dialog started, for the tests that stop them (device_monitor_control.h).
+std::atomic<bool> g_stopMonitors{false};
+std::atomic<int> g_runningMonitors{0};
+std::atomic<int> g_startedMonitors{0};
 
 // Set once by the new worker after its claim; waited for by the monitor.
 class CClaimSignal {
@@ -49,8 +53,8 @@ void SetUpVisibleBar() {
     bar.SetPos(0);
     bar.SetWindowText(kTextWaitConnect);
     bar.EnableText(TRUE);
-    bar.SetBackColor(kWhite);
-    bar.SetBarTextColor(kWhite);
+    bar.SetBackColor(kBarWhite);
+    bar.SetBarTextColor(kBarWhite);
     bar.SetBarColor(kGreen);
     bar.SetBackTextColor(kGreen);
 }
@@ -97,12 +101,6 @@ void RunDeviceMonitor(const std::atomic<bool>& stop) {
         SleepFor(kScanPauseMs);
     }
 }
-
-namespace {
-std::atomic<bool> g_stopMonitors{false};
-std::atomic<int> g_runningMonitors{0};
-std::atomic<int> g_startedMonitors{0};
-}  // namespace
 
 void DeviceMonitorThread(void* /*param*/) {
     ++g_runningMonitors;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "device/device_protocol.h"
 #include "device/drive_channel.h"
@@ -46,6 +47,8 @@ int Percentage(std::uint32_t bytesDone, std::uint64_t length) {
     double percentage = static_cast<double>(bytesDone) / static_cast<double>(length) * 100.0;
     return static_cast<int>(percentage);
 }
+
+static_assert(std::size(g_progress) == kSlotCount, "one bar per slot");
 
 void ShowPercentage(int slot, int percentage) {
     if (slot >= 0 && slot < kSlotCount) {

@@ -56,8 +56,8 @@ void AnswerSgIo(int connection, CWineDeviceServer& server, const std::uint8_t* m
 // True when the line was "quit".
 bool AnswerControl(int connection, CWineDeviceServer& server, const std::uint8_t* message,
                    std::size_t size) {
-    std::string line(reinterpret_cast<const char*>(message) + sizeof(EWineMessage),
-                     size - sizeof(EWineMessage));
+    std::string line(reinterpret_cast<const char*>(message) + sizeof(WineMessageKind),
+                     size - sizeof(WineMessageKind));
     bool quit = line == "quit";
     if (quit) {
         server.UnplugAll();
@@ -77,15 +77,15 @@ void ServeConnection(int connection, int listener, CWineDeviceServer& server) {
         if (size < 0 && errno == EINTR) {
             continue;
         }
-        if (size < static_cast<ssize_t>(sizeof(EWineMessage))) {
+        if (size < static_cast<ssize_t>(sizeof(WineMessageKind))) {
             break;
         }
-        EWineMessage kind;
+        WineMessageKind kind;
         std::memcpy(&kind, message.data(), sizeof kind);
         auto length = static_cast<std::size_t>(size);
-        if (kind == EWineMessage::kSgIo && length >= sizeof(CWineSgRequest)) {
+        if (kind == WineMessageKind::kSgIo && length >= sizeof(CWineSgRequest)) {
             AnswerSgIo(connection, server, message.data(), length, out);
-        } else if (kind == EWineMessage::kControl && length <= kLargestControl) {
+        } else if (kind == WineMessageKind::kControl && length <= kLargestControl) {
             if (AnswerControl(connection, server, message.data(), length)) {
                 // Wakes the accept loop, which then returns.
                 ::shutdown(listener, SHUT_RDWR);
@@ -151,8 +151,8 @@ bool SendWineControl(const std::string& dir, const std::string& line, std::strin
         }
         return false;
     }
-    std::vector<char> message(sizeof(EWineMessage) + line.size());
-    EWineMessage kind = EWineMessage::kControl;
+    std::vector<char> message(sizeof(WineMessageKind) + line.size());
+    WineMessageKind kind = WineMessageKind::kControl;
     std::memcpy(message.data(), &kind, sizeof kind);
     std::memcpy(message.data() + sizeof kind, line.data(), line.size());
     std::vector<char> reply(kLargestControl);

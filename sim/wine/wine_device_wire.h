@@ -33,10 +33,10 @@ struct CWineNodeName {
 // it is a generation name of a node inside `dir`; false otherwise.
 bool ParseWineNodePath(const std::string& dir, const std::string& path, CWineNodeName& name);
 
-enum class EWineMessage : std::uint32_t { kSgIo = 0x5A534731, kControl = 0x5A435431 };
+enum class WineMessageKind : std::uint32_t { kSgIo = 0x5A534731, kControl = 0x5A435431 };
 
 struct CWineSgRequest {
-    EWineMessage kind = EWineMessage::kSgIo;
+    WineMessageKind kind = WineMessageKind::kSgIo;
     std::int32_t drive = -1;
     std::uint64_t generation = 0;  // of the name the descriptor was opened by
     std::uint8_t cdb[16] = {};
