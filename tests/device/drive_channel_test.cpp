@@ -7,8 +7,8 @@
 
 #include "device/cdb.h"
 #include "platform/drive_backend_override.h"
-#include "sim_backend_fixture.h"
 #include "tests/device/capturing_backend.h"
+#include "tests/support/sim_backend_fixture.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/report_writer.h"
-#include "test_pipe.h"
+#include "tests/e2e/test_pipe.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/files/fd_output.h"
 #include "platform/files/file_find.h"
 #include "platform/sleep.h"
+#include "tools/kit/temp_dir.h"
 
 namespace {
 
@@ -22,80 +24,16 @@ std::u16string U16(const std::wstring& text) {
     return std::u16string(text.begin(), text.end());
 }
 
-// A fresh folder under the system's temporary folder, removed with its files at the end.
-class CWinTempDir {
-public:
-    CWinTempDir() {
-        wchar_t base[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, base);
-        static int counter = 0;
-        m_path = std::wstring(base) + L"zelvane-" + std::to_wstring(::GetCurrentProcessId()) +
-                 L"-" + std::to_wstring(++counter);
-        m_ready = ::CreateDirectoryW(m_path.c_str(), nullptr) != 0;
-    }
-    ~CWinTempDir() { RemoveTree(m_path); }
-    CWinTempDir(const CWinTempDir&) = delete;
-    CWinTempDir& operator=(const CWinTempDir&) = delete;
+std::wstring Wide(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
 
-    bool Ready() const { return m_ready; }
-    std::wstring PathOf(const std::wstring& name) const { return m_path + L"\\" + name; }
-    const std::wstring& Path() const { return m_path; }
-
-    // Writes (creating or truncating) `name`, sharing it as a second program would.
-    bool Write(const std::wstring& name, const std::vector<unsigned char>& bytes) const {
-        HANDLE file =
-            ::CreateFileW(PathOf(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            return false;
-        }
-        DWORD written = 0;
-        bool ok =
-            bytes.empty() || (::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                          &written, nullptr) != 0 &&
-                              written == bytes.size());
-        ::CloseHandle(file);
-        return ok;
-    }
-
-    bool Resize(const std::wstring& name, std::int64_t length) const {
-        HANDLE file =
-            ::CreateFileW(PathOf(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        LARGE_INTEGER at;
-        at.QuadPart = length;
-        bool ok = file != INVALID_HANDLE_VALUE &&
-                  ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
-        if (file != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(file);
-        }
-        return ok;
-    }
-
-private:
-    static void RemoveTree(const std::wstring& path) {
-        WIN32_FIND_DATAW data;
-        HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &data);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                std::wstring name = data.cFileName;
-                if (name == L"." || name == L"..") {
-                    continue;
-                }
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveTree(path + L"\\" + name);
-                } else {
-                    ::DeleteFileW((path + L"\\" + name).c_str());
-                }
-            } while (::FindNextFileW(search, &data));
-            ::FindClose(search);
-        }
-        ::RemoveDirectoryW(path.c_str());
-    }
-
-    std::wstring m_path;
-    bool m_ready = false;
-};
+// Cuts or extends `name` in `dir` to `length` bytes, as another program may while it is read.
+bool Resize(const CTempDir& dir, const std::string& name, std::uintmax_t length) {
+    std::error_code error;
+    std::filesystem::resize_file(dir.Path() / name, length, error);
+    return !error;
+}
 
 // What the system's own search yields for `pattern`, in its order.
 std::vector<std::u16string> SystemSearch(const std::wstring& pattern) {
@@ -145,59 +83,59 @@ TEST(WindowsExecutablePath, IsTheRunningProgramWithItsDriveAndFolder) {
 class WindowsFileFindTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.Ready()); }
-    std::u16string Pattern(const std::wstring& namePattern) const {
-        return U16(m_dir.PathOf(namePattern));
+    std::u16string Pattern(const std::string& namePattern) const {
+        return m_dir.PathOf(namePattern);
     }
-    CWinTempDir m_dir;
+    CTempDir m_dir;
 };
 
 // The system's order is the behaviour on Windows: nothing re-sorts it. Names are made in an
 // order that no sort by name gives, and the finder must yield exactly what the system yields.
 TEST_F(WindowsFileFindTest, YieldsTheEntriesInTheSystemsOrder) {
-    for (const wchar_t* name : {L"Tarvik_000002_DB.bin", L"Tarvik_000003_DB.bin",
-                                L"Tarvik_000001_DB.bin", L"tarvik_000000_db.BIN"}) {
-        ASSERT_TRUE(m_dir.Write(name, {1}));
+    for (const char* name : {"Tarvik_000002_DB.bin", "Tarvik_000003_DB.bin", "Tarvik_000001_DB.bin",
+                             "tarvik_000000_db.BIN"}) {
+        ASSERT_TRUE(m_dir.WriteFile(name, {1}));
     }
     std::vector<std::u16string> expected;
-    for (const std::u16string& name : SystemSearch(m_dir.PathOf(L"Tarvik_??????_DB.bin"))) {
-        expected.push_back(U16(m_dir.Path()) + u"\\" + name);
+    for (const std::u16string& name : SystemSearch(Wide(m_dir.PathOf("Tarvik_??????_DB.bin")))) {
+        expected.push_back(U16(m_dir.Path().wstring()) + u"\\" + name);
     }
     ASSERT_EQ(expected.size(), 4u);
-    EXPECT_EQ(FinderSearch(Pattern(L"Tarvik_??????_DB.bin")), expected);
+    EXPECT_EQ(FinderSearch(Pattern("Tarvik_??????_DB.bin")), expected);
 }
 
 TEST_F(WindowsFileFindTest, MatchesWithTheSystemsWildcardsAndTellsDirectories) {
-    ASSERT_TRUE(m_dir.Write(L"Tarvik_12345_DB.bin", {1}));
-    ASSERT_TRUE(m_dir.Write(L"Tarvik_1234567_DB.bin", {1}));
-    EXPECT_TRUE(FinderSearch(Pattern(L"Tarvik_??????_DB.bin")).empty());
-    ASSERT_TRUE(::CreateDirectoryW(m_dir.PathOf(L"Tarvik_123456_DB.bin").c_str(), nullptr));
+    ASSERT_TRUE(m_dir.WriteFile("Tarvik_12345_DB.bin", {1}));
+    ASSERT_TRUE(m_dir.WriteFile("Tarvik_1234567_DB.bin", {1}));
+    EXPECT_TRUE(FinderSearch(Pattern("Tarvik_??????_DB.bin")).empty());
+    ASSERT_TRUE(::CreateDirectoryW(Wide(m_dir.PathOf("Tarvik_123456_DB.bin")).c_str(), nullptr));
     CFileFind finder;
-    ASSERT_TRUE(finder.FindFile(Pattern(L"Tarvik_??????_DB.bin")));
+    ASSERT_TRUE(finder.FindFile(Pattern("Tarvik_??????_DB.bin")));
     EXPECT_FALSE(finder.FindNextFile());
     EXPECT_TRUE(finder.IsDirectory());
-    EXPECT_EQ(finder.GetFilePath(), Pattern(L"Tarvik_123456_DB.bin"));
+    EXPECT_EQ(finder.GetFilePath(), Pattern("Tarvik_123456_DB.bin"));
 }
 
 TEST_F(WindowsFileFindTest, MakesARelativePatternAbsolute) {
-    ASSERT_TRUE(m_dir.Write(L"image.bin", {1}));
+    ASSERT_TRUE(m_dir.WriteFile("image.bin", {1}));
     wchar_t previous[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, previous);
-    ASSERT_TRUE(::SetCurrentDirectoryW(m_dir.Path().c_str()));
+    ASSERT_TRUE(::SetCurrentDirectoryW(m_dir.Path().wstring().c_str()));
     std::vector<std::u16string> found = FinderSearch(u"image.bin");
     ::SetCurrentDirectoryW(previous);
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0], Pattern(L"image.bin"));
+    EXPECT_EQ(found[0], Pattern("image.bin"));
 }
 
 TEST_F(WindowsFileFindTest, FindsNothingWhereThereIsNothingToFind) {
     CFileFind finder;
-    EXPECT_FALSE(finder.FindFile(Pattern(L"nothing_here_*.bin")));
-    EXPECT_FALSE(finder.FindFile(Pattern(L"missing\\Tarvik_??????_DB.bin")));
+    EXPECT_FALSE(finder.FindFile(Pattern("nothing_here_*.bin")));
+    EXPECT_FALSE(finder.FindFile(Pattern("missing\\Tarvik_??????_DB.bin")));
     EXPECT_FALSE(finder.FindFile(u""));
-    std::u16string tooLong = Pattern(L"*");
+    std::u16string tooLong = Pattern("*");
     tooLong.insert(tooLong.size() - 1, kMaxPathChars - tooLong.size(), u'?');
     ASSERT_EQ(tooLong.size(), kMaxPathChars);
-    ASSERT_TRUE(m_dir.Write(L"x", {1}));
+    ASSERT_TRUE(m_dir.WriteFile("x", {1}));
     EXPECT_FALSE(finder.FindFile(tooLong));
     EXPECT_EQ(finder.GetFilePath(), u"");
 }
@@ -205,15 +143,15 @@ TEST_F(WindowsFileFindTest, FindsNothingWhereThereIsNothingToFind) {
 class WindowsBinaryFileTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.Ready()); }
-    std::u16string PathOf(const std::wstring& name) const { return U16(m_dir.PathOf(name)); }
-    CWinTempDir m_dir;
+    std::u16string PathOf(const std::string& name) const { return m_dir.PathOf(name); }
+    CTempDir m_dir;
     CBinaryFile m_file;
 };
 
 TEST_F(WindowsBinaryFileTest, ReadsRawBytesAndTellsTheLength) {
     // 0x1A and CR LF would be changed by a text-mode read.
-    ASSERT_TRUE(m_dir.Write(L"image.bin", {1, 2, 3, 0, 0x1A, 0xFF, 13, 10}));
-    ASSERT_TRUE(m_file.Open(PathOf(L"image.bin")));
+    ASSERT_TRUE(m_dir.WriteFile("image.bin", {1, 2, 3, 0, 0x1A, 0xFF, 13, 10}));
+    ASSERT_TRUE(m_file.Open(PathOf("image.bin")));
     EXPECT_EQ(m_file.GetLength(), 8u);
     unsigned char buffer[16] = {};
     EXPECT_EQ(m_file.Read(buffer, 5), 5u);
@@ -225,15 +163,15 @@ TEST_F(WindowsBinaryFileTest, ReadsRawBytesAndTellsTheLength) {
 }
 
 TEST_F(WindowsBinaryFileTest, RefusesWhatIsNoImageFile) {
-    EXPECT_FALSE(m_file.Open(PathOf(L"missing.bin")));
-    EXPECT_FALSE(m_file.Open(U16(m_dir.Path())));
+    EXPECT_FALSE(m_file.Open(PathOf("missing.bin")));
+    EXPECT_FALSE(m_file.Open(U16(m_dir.Path().wstring())));
     EXPECT_FALSE(m_file.Open(u""));
-    std::wstring folder = m_dir.Path() + L"\\";
-    std::wstring longName(259 - folder.size(), L'a');
-    ASSERT_TRUE(m_dir.Write(longName, {1}));
-    EXPECT_TRUE(m_file.Open(U16(folder + longName)));
-    ASSERT_TRUE(m_dir.Write(longName + L"b", {1}));
-    EXPECT_FALSE(m_file.Open(U16(folder + longName + L"b")));
+    std::string longName(259 - m_dir.PathOf("").size(), 'a');
+    ASSERT_TRUE(m_dir.WriteFile(longName, {1}));
+    ASSERT_EQ(m_dir.PathOf(longName).size(), 259u);
+    EXPECT_TRUE(m_file.Open(m_dir.PathOf(longName)));
+    ASSERT_TRUE(m_dir.WriteFile(longName + "b", {1}));
+    EXPECT_FALSE(m_file.Open(m_dir.PathOf(longName + "b")));
     EXPECT_FALSE(m_file.IsOpen());
     unsigned char buffer[4];
     EXPECT_FALSE(m_file.Read(buffer, 4).has_value());
@@ -241,20 +179,20 @@ TEST_F(WindowsBinaryFileTest, RefusesWhatIsNoImageFile) {
 
 // Another program may write the image while it is read; the reader sees the new length at once.
 TEST_F(WindowsBinaryFileTest, OthersMayWriteWhileItIsOpen) {
-    ASSERT_TRUE(m_dir.Write(L"grow.bin", {1, 2}));
-    ASSERT_TRUE(m_file.Open(PathOf(L"grow.bin")));
-    ASSERT_TRUE(m_dir.Write(L"grow.bin", {1, 2, 3, 4, 5}));
+    ASSERT_TRUE(m_dir.WriteFile("grow.bin", {1, 2}));
+    ASSERT_TRUE(m_file.Open(PathOf("grow.bin")));
+    ASSERT_TRUE(m_dir.WriteFile("grow.bin", {1, 2, 3, 4, 5}));
     EXPECT_EQ(m_file.GetLength(), 5u);
 }
 
 TEST_F(WindowsBinaryFileTest, ACutFileIsNoLongerWhatWasRead) {
-    ASSERT_TRUE(m_dir.Write(L"image.bin", std::vector<unsigned char>(8192, 0x33)));
-    ASSERT_TRUE(m_file.Open(PathOf(L"image.bin")));
+    ASSERT_TRUE(m_dir.WriteFile("image.bin", std::vector<unsigned char>(8192, 0x33)));
+    ASSERT_TRUE(m_file.Open(PathOf("image.bin")));
     unsigned char buffer[1024];
     ASSERT_EQ(m_file.Read(buffer, 1024), 1024u);  // the whole file is read ahead now
-    ASSERT_TRUE(m_dir.Resize(L"image.bin", 1024));
+    ASSERT_TRUE(Resize(m_dir, "image.bin", 1024));
     EXPECT_TRUE(m_file.IsExactlyWhatWasRead());
-    ASSERT_TRUE(m_dir.Resize(L"image.bin", 500));
+    ASSERT_TRUE(Resize(m_dir, "image.bin", 500));
     EXPECT_EQ(m_file.GetLength(), 500u);
     EXPECT_FALSE(m_file.IsExactlyWhatWasRead());
 }
@@ -262,18 +200,18 @@ TEST_F(WindowsBinaryFileTest, ACutFileIsNoLongerWhatWasRead) {
 // A rewrite of the same length changes only the bytes and the write time, and the write time
 // may lag while the writer keeps the file open: the bytes are what is compared.
 TEST_F(WindowsBinaryFileTest, TellsWhetherTheFileIsExactlyWhatWasRead) {
-    ASSERT_TRUE(m_dir.Write(L"image.bin", {1, 2, 3, 4}));
-    ASSERT_TRUE(m_file.Open(PathOf(L"image.bin")));
+    ASSERT_TRUE(m_dir.WriteFile("image.bin", {1, 2, 3, 4}));
+    ASSERT_TRUE(m_file.Open(PathOf("image.bin")));
     unsigned char buffer[4];
     ASSERT_EQ(m_file.Read(buffer, 3), 3u);
     EXPECT_FALSE(m_file.IsExactlyWhatWasRead());
     ASSERT_EQ(m_file.Read(buffer + 3, 1), 1u);
     EXPECT_TRUE(m_file.IsExactlyWhatWasRead());
-    ASSERT_TRUE(m_dir.Write(L"image.bin", {1, 2, 3, 4, 9, 9}));
+    ASSERT_TRUE(m_dir.WriteFile("image.bin", {1, 2, 3, 4, 9, 9}));
     EXPECT_FALSE(m_file.IsExactlyWhatWasRead());
-    ASSERT_TRUE(m_dir.Write(L"image.bin", {1, 7, 3, 4}));
+    ASSERT_TRUE(m_dir.WriteFile("image.bin", {1, 7, 3, 4}));
     EXPECT_FALSE(m_file.IsExactlyWhatWasRead());
-    ASSERT_TRUE(m_dir.Write(L"image.bin", {1, 2, 3, 4}));
+    ASSERT_TRUE(m_dir.WriteFile("image.bin", {1, 2, 3, 4}));
     EXPECT_TRUE(m_file.IsExactlyWhatWasRead());
     m_file.Close();
     EXPECT_FALSE(m_file.IsExactlyWhatWasRead());

@@ -1,4 +1,4 @@
-#include "binary_reader.h"
+#include "tests/res/binary_reader.h"
 
 #include <fstream>
 #include <iterator>

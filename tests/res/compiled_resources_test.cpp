@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/resource.h"
-#include "res_file.h"
+#include "tests/res/res_file.h"
 
 namespace {
 
@@ -174,8 +174,8 @@ TEST_P(CompiledResources, IconGroupHasNineImagesThatExist) {
         EXPECT_EQ(header.U16(), image.bitCount);
     }
     std::sort(seen.begin(), seen.end());
-    const std::vector<std::pair<int, int>> expected = {{16, 4}, {16, 8}, {16, 24}, {32, 4}, {32, 8},
-                                                       {32, 24}, {48, 4}, {48, 8}, {48, 24}};
+    const std::vector<std::pair<int, int>> expected = {
+        {16, 4}, {16, 8}, {16, 24}, {32, 4}, {32, 8}, {32, 24}, {48, 4}, {48, 8}, {48, 24}};
     EXPECT_EQ(seen, expected);
 }
 
@@ -191,20 +191,20 @@ TEST_P(CompiledResources, VersionBlockNamesTheProgram) {
     EXPECT_EQ(fixed.U32(), 0x00000001u) << "file version .0.1";
     EXPECT_EQ(fixed.U32(), 0x00010000u) << "product version 1.0";
     EXPECT_EQ(fixed.U32(), 0x00000001u) << "product version .0.1";
-    fixed.Skip(8);                      // flag mask, flags
-    EXPECT_EQ(fixed.U32(), 0x4u);       // 32-bit Windows
-    EXPECT_EQ(fixed.U32(), 0x1u);       // an application
+    fixed.Skip(8);                 // flag mask, flags
+    EXPECT_EQ(fixed.U32(), 0x4u);  // 32-bit Windows
+    EXPECT_EQ(fixed.U32(), 0x1u);  // an application
     EXPECT_TRUE(HasKey(data, u"040904e4")) << "the string table of US English, code page 1252";
     EXPECT_EQ(VersionString(data, u"InternalName"), u"Zelvane.exe");
     EXPECT_EQ(VersionString(data, u"OriginalFilename"), u"Zelvane.exe");
     EXPECT_EQ(VersionString(data, u"FileVersion"), u"1.0.0.1");
     EXPECT_EQ(VersionString(data, u"ProductVersion"), u"1.0.0.1");
-    for (const char16_t* key : {u"CompanyName", u"FileDescription", u"ProductName",
-                                u"LegalCopyright"}) {
+    for (const char16_t* key :
+         {u"CompanyName", u"FileDescription", u"ProductName", u"LegalCopyright"}) {
         EXPECT_NE(VersionString(data, key), u"") << Narrow(key);
     }
-    Bytes translation = {'T', 0, 'r', 0, 'a', 0, 'n', 0, 's', 0, 'l', 0, 'a', 0, 't', 0,
-                         'i', 0, 'o', 0, 'n', 0, 0,   0};
+    Bytes translation = {'T', 0, 'r', 0, 'a', 0, 'n', 0, 's', 0, 'l', 0,
+                         'a', 0, 't', 0, 'i', 0, 'o', 0, 'n', 0, 0,   0};
     found = std::search(data.begin(), data.end(), translation.begin(), translation.end());
     ASSERT_NE(found, data.end());
     CBinaryReader value(data, static_cast<std::size_t>(found - data.begin()) + translation.size());

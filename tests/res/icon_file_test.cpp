@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "binary_reader.h"
+#include "tests/res/binary_reader.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ protected:
 };
 
 TEST_F(GeneratedIcon, HasNineImagesAtThreeSizesAndThreeDepths) {
-    const std::vector<std::pair<int, int>> expected = {{48, 4}, {48, 8}, {48, 24}, {32, 4}, {32, 8},
-                                                       {32, 24}, {16, 4}, {16, 8}, {16, 24}};
+    const std::vector<std::pair<int, int>> expected = {
+        {48, 4}, {48, 8}, {48, 24}, {32, 4}, {32, 8}, {32, 24}, {16, 4}, {16, 8}, {16, 24}};
     ASSERT_EQ(m_entries.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(m_entries[i].width, expected[i].first);
@@ -78,15 +78,15 @@ TEST_F(GeneratedIcon, EachImageIsABitmapWithPaletteColoursAndMask) {
         const int maskBytes = RowBytes(entry.width, 1) * entry.height;
         EXPECT_EQ(header.U32(), static_cast<std::uint32_t>(colourBytes + maskBytes));
         const int paletteBytes = entry.bitCount <= 8 ? 4 * (1 << entry.bitCount) : 0;
-        EXPECT_EQ(entry.bytes, static_cast<std::uint32_t>(40 + paletteBytes + colourBytes +
-                                                          maskBytes));
+        EXPECT_EQ(entry.bytes,
+                  static_cast<std::uint32_t>(40 + paletteBytes + colourBytes + maskBytes));
     }
 }
 
 TEST_F(GeneratedIcon, SixteenColourImagesUseTheStandardPalette) {
-    const std::uint32_t standard[16] = {
-        0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-        0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+    const std::uint32_t standard[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                                        0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
+                                        0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
     for (const CIconEntry& entry : m_entries) {
         if (entry.bitCount != 4) {
             continue;

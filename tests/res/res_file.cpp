@@ -1,4 +1,4 @@
-#include "res_file.h"
+#include "tests/res/res_file.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "binary_reader.h"
+#include "tests/res/binary_reader.h"
 
 inline constexpr int kResourceIcon = 3;
 inline constexpr int kResourceDialog = 5;

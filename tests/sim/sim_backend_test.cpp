@@ -9,7 +9,7 @@
 
 #include "device/cdb.h"
 #include "device/drive_channel.h"
-#include "sim_backend_fixture.h"
+#include "tests/support/sim_backend_fixture.h"
 
 namespace {
 

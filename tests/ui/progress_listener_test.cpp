@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "recording_fixture.h"
+#include "tests/ui/recording_fixture.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "recording_fixture.h"
+#include "tests/ui/recording_fixture.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "recording_fixture.h"
+#include "tests/ui/recording_fixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "recording_fixture.h"
+#include "tests/ui/recording_fixture.h"
 
 namespace {
 

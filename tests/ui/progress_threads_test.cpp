@@ -1,7 +1,7 @@
 #include <atomic>
 #include <thread>
 
-#include "recording_fixture.h"
+#include "tests/ui/recording_fixture.h"
 
 namespace {
 

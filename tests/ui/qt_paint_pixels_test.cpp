@@ -4,9 +4,9 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "pixels.h"
 #include "platform/qt/qt_context.h"
 #include "platform/qt/qt_window.h"
+#include "tests/ui/pixels.h"
 #include "ui/mem_dc.h"
 #include "ui/text_progress_ctrl.h"
 

@@ -9,10 +9,10 @@
 #include <fstream>
 #include <thread>
 
-#include "bar_recorder.h"
 #include "device/cdb.h"
 #include "platform/sleep_override.h"
-#include "sim_backend_fixture.h"
+#include "tests/support/bar_recorder.h"
+#include "tests/support/sim_backend_fixture.h"
 #include "tools/kit/sample_image.h"
 #include "tools/kit/temp_dir.h"
 

@@ -12,15 +12,15 @@
 #include <thread>
 #include <vector>
 
-#include "bar_recorder.h"
 #include "platform/files/executable_path_override.h"
 #include "platform/sleep_override.h"
-#include "sim_backend_fixture.h"
+#include "tests/support/bar_recorder.h"
+#include "tests/support/sim_backend_fixture.h"
 #include "tools/kit/sample_image.h"
 #include "tools/kit/temp_dir.h"
+#include "tools/kit/wait.h"
 #include "update/device_monitor_control.h"
 #include "update/update_worker.h"
-#include "tools/kit/wait.h"
 
 class EngineTest : public SimBackendTest {
 protected:

@@ -4,12 +4,12 @@
 
 #include <filesystem>
 
-#include "platform/files/system_files.h"
 #include "platform/files/executable_path.h"
 #include "platform/files/executable_path_override.h"
+#include "platform/files/system_files.h"
 #include "platform/files/utf.h"
+#include "tests/support/unopenable_file.h"
 #include "tools/kit/temp_dir.h"
-#include "unopenable_file.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <random>
 
-#include "engine_fixture.h"
+#include "tests/update/engine_fixture.h"
 
 namespace {
 

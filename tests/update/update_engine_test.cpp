@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "device/cdb.h"
-#include "engine_fixture.h"
-#include "unopenable_file.h"
+#include "tests/support/unopenable_file.h"
+#include "tests/update/engine_fixture.h"
 #include "update/hidden_test_command.h"
 #include "update/image_lookup.h"
 

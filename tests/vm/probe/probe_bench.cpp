@@ -1,4 +1,4 @@
-#include "probe_bench.h"
+#include "tests/vm/probe/probe_bench.h"
 
 #include <fcntl.h>
 #include <scsi/sg.h>
@@ -12,7 +12,7 @@
 #include "device/cdb.h"
 #include "device/drive_channel.h"
 #include "platform/linux/sg_io_translation.h"
-#include "probe_sg_io.h"
+#include "tests/vm/probe/probe_sg_io.h"
 
 namespace {
 // Any place the device stores will do: target 0 from block 8000 is not where the database goes.

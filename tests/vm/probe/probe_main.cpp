@@ -19,8 +19,8 @@
 #include <string>
 
 #include "device/device_protocol.h"
-#include "probe_bench.h"
-#include "probe_sense.h"
+#include "tests/vm/probe/probe_bench.h"
+#include "tests/vm/probe/probe_sense.h"
 
 namespace {
 int RunBench(char** argv) {
@@ -59,7 +59,9 @@ int main(int argc, char** argv) {
         std::printf("%u\n", kDatabasePlacement.FirstBlock());
         return 0;
     }
-    std::fprintf(stderr, "usage: %s --bench DRIVE BLOCKS ROUNDS | --sense DRIVE | --block-bytes | --db-first-block\n",
+    std::fprintf(stderr,
+                 "usage: %s --bench DRIVE BLOCKS ROUNDS | --sense DRIVE | --block-bytes | "
+                 "--db-first-block\n",
                  argv[0]);
     return 2;
 }

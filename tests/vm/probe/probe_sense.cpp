@@ -1,4 +1,4 @@
-#include "probe_sense.h"
+#include "tests/vm/probe/probe_sense.h"
 
 #include <fcntl.h>
 #include <scsi/sg.h>
@@ -13,7 +13,7 @@
 #include "device/cdb.h"
 #include "device/drive_channel.h"
 #include "platform/linux/sg_io_translation.h"
-#include "probe_sg_io.h"
+#include "tests/vm/probe/probe_sg_io.h"
 
 namespace {
 // A vendor opcode between the two the firmware knows, shaped like them, which it rejects.
