@@ -72,6 +72,11 @@ else
 fi
 
 say() { echo "vm-test: $*"; }
+
+# remove_at_exit PATH: PATH goes when the script ends, however it ends.
+at_exit_paths=()
+remove_at_exit() { at_exit_paths+=("$1"); }
+trap '[ ${#at_exit_paths[@]} -eq 0 ] || rm -rf "${at_exit_paths[@]}"' EXIT
 skip() { say "SKIPPED: $*"; exit $SKIP; }
 
 can_be_root() { [ "$(id -u)" -eq 0 ] || { command -v sudo > /dev/null && sudo -n true 2> /dev/null; }; }
