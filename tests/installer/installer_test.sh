@@ -79,10 +79,13 @@ uninstall_in_place() {
     "$WINE64" cmd /c "$(wine winepath -w "$work/uninstall.bat")" > /dev/null 2>> "$work/wine.log"
     echo $?
 }
-# The value of NAME in the uninstall entry, as "TYPE VALUE".
-entry() { wine reg query "$key" /v "$1" | sed -n "s/^ *$1 *\(REG_[A-Z]*\) *\(.*\)$/\1 \2/p"; }
+# The uninstall entry's values as they are now, read with one Wine program (each start of one
+# costs seconds under emulation); entry NAME gives one of them as "TYPE VALUE".
+read_entry() { entries=$(wine reg query "$key" 2> /dev/null); }
+entry() { sed -n "s/^ *$1 *\(REG_[A-Z]*\) *\(.*\)$/\1 \2/p" <<< "$entries"; }
 
 check_installed() {
+    read_entry
     check "Zelvane.exe in Program Files is the program built" \
         "$(cmp -s "$exe" "$dir/Zelvane.exe" && echo same)" same
     check "the uninstaller beside it" "$(exists "$dir/uninstall.exe")" yes
@@ -192,8 +195,10 @@ echo "--- a newer version installed: a silent setup does not replace it, unless 
 check "exit status" "$(run_setup)" 0
 wine reg add "$key" /v DisplayVersion /d 99.0.0 /f > /dev/null
 check "exit status" "$(run_setup)" 6
+read_entry
 check "the newer version stays" "$(entry DisplayVersion)" "REG_SZ 99.0.0"
 check "exit status with /DOWNGRADE" "$(run_setup /DOWNGRADE)" 0
+read_entry
 check "this version installed" "$(entry DisplayVersion)" "REG_SZ $version"
 
 # The machine type in the PE header: 8664 x64, 014c x86.
