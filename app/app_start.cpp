@@ -23,7 +23,7 @@ std::shared_ptr<CBarReport> g_report;  // the headless report, kept for FinishAp
 
 void PrepareApplication() {
     IgnoreBrokenPipes();
-    PrepareToolkit(IDR_MAINFRAME);
+    PrepareToolkit(IDR_MAINFRAME, StringTable());
     if (RunsHeadless()) {
         auto report = std::make_shared<CBarReport>();
         g_progress[0].SetListener(report);

@@ -2,8 +2,6 @@
 // The program's resource ids and the resources kept as data: the two dialog templates and the
 // string table.
 
-#include <string>
-
 #include "platform/window/dialog_template.h"
 
 inline constexpr int IDD_ABOUTBOX = 100;
@@ -19,5 +17,7 @@ inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
 const CDialogTemplate& AboutBoxTemplate();
 const CDialogTemplate& MainDialogTemplate();
 
-// The string with resource id `id`, or the empty string.
-std::u16string LoadResourceString(int id);
+// The program's string table. At run time the framework's LoadResourceString
+// (platform/window/dialog.h) gives its strings: on Windows from the table compiled into the
+// executable, which the build writes from this one.
+const CStringTable& StringTable();

@@ -45,6 +45,7 @@ const CDialogTemplate& MainDialogTemplate() {
     return main;
 }
 
-std::u16string LoadResourceString(int id) {
-    return id == IDS_ABOUTBOX ? u"&About Zelvane..." : u"";
+const CStringTable& StringTable() {
+    static const CStringTable strings{{IDS_ABOUTBOX, u"&About Zelvane..."}};
+    return strings;
 }

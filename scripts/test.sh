@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, then configures, builds and runs every test through CTest, once per
-# preset named. With no preset named: both Windows programs (windows-x64, whose tests run under
-# wine64, and windows-x86, whose tests are built and reported as skipped since 64-bit Wine cannot
-# run them), then the Linux debug build, whose summary, the fullest, closes the output. Fails as soon as one build or one test fails. A test
-# that cannot run on this machine (no 32-bit support, no way to boot the VM) is reported as
-# skipped, and its reason is shown after CTest's summary.
+# Installs what is missing, then configures and builds every preset named, then runs every test
+# of each through CTest. With no preset named: both Windows programs (windows-x64, whose tests
+# run under wine64, and windows-x86, whose tests run in a VM guest with 32-bit Wine), then the
+# Linux debug build, whose summary, the fullest, closes the output. Fails as soon as one build or
+# one test fails. A test that cannot run on this machine (no 32-bit support, no way to boot the
+# VM) is reported as skipped, and its reason is shown after CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,18 +36,25 @@ scripts/install-deps.sh
 
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(windows-x64 windows-x86 debug)
-# The Linux builds run the real Zelvane.exe against fake drives under Wine when the x64 Windows
-# build has made one (it runs first by default); without it that test is skipped with its reason.
+# Every preset is built before any is tested, since builds hand each other programs:
+# - the Linux builds run the real Zelvane.exe of the x64 Windows build against fake drives under
+#   Wine and in the VM guest (without it those tests are skipped with their reason);
+# - the x86 Windows build's programs run in a VM guest, with the USB gadget and the kernel of
+#   the Linux debug build.
 windows_exe=$PWD/build/windows-x64/app/Zelvane.exe
 for preset in "${presets[@]}"; do
-    echo "=== preset: $preset"
+    echo "=== preset: $preset (build)"
     options=()
     case $preset in
+        windows-x86) options=(-DZELVANE_LINUX_BUILD="$PWD/build/debug") ;;
         windows-*) ;;
         *) [ -f "$windows_exe" ] && options=(-DZELVANE_WINDOWS_EXE="$windows_exe") ;;
     esac
     cmake --preset "$preset" "${options[@]}" >/dev/null
     cmake --build --preset "$preset"
+done
+for preset in "${presets[@]}"; do
+    echo "=== preset: $preset (tests)"
     output=$(mktemp)
     status=0
     ctest --preset "$preset" -j "$(nproc)" | tee "$output" || status=$?

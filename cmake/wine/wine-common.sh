@@ -3,11 +3,13 @@
 # Sourced, not run. find_wine sets WINE64 and WINESERVER, or returns 1 with the reason in
 # WINE_MISSING; use_build_prefix exports WINEPREFIX and WINEDEBUG.
 
+# ZELVANE_WINE and ZELVANE_WINESERVER name another Wine (the 32-bit one in the x86 guest, where
+# WINE64 is then that Wine).
 find_wine() {
     WINE_MISSING=
-    WINE64=$(command -v wine64 || true)
+    WINE64=${ZELVANE_WINE:-$(command -v wine64 || true)}
     [ -n "$WINE64" ] || [ ! -x /usr/lib/wine/wine64 ] || WINE64=/usr/lib/wine/wine64
-    WINESERVER=$(command -v wineserver || true)
+    WINESERVER=${ZELVANE_WINESERVER:-$(command -v wineserver || true)}
     [ -n "$WINESERVER" ] || [ ! -x /usr/lib/wine/wineserver ] || WINESERVER=/usr/lib/wine/wineserver
     if [ -z "$WINE64" ] || [ -z "$WINESERVER" ]; then
         WINE_MISSING="wine64 is not installed (Debian package wine64)"

@@ -1,14 +1,16 @@
 # Where the test programs run. Natively in a native build. In the windows-x64 build under Wine,
 # through the toolchain's emulator (wine-run.sh), with one Wine server for the whole CTest run:
 # a fixture starts it before the first test and stops it after the last, so that each program
-# starts in about a second instead of twenty. The windows-x86 build has no emulator: 64-bit
-# Wine cannot run its programs, so they are built (which proves them at compile time) and each
-# is reported as a skipped test with the reason.
+# starts in about a second instead of twenty. The windows-x86 build has no emulator: this
+# machine runs no 32-bit programs, so they run in a QEMU guest with Debian's 32-bit Wine
+# (tests/vm, vm.WindowsX86InGuest), and each program's CTest test reports what it did there.
 #
-# Sets ZELVANE_TESTS_RUN, ZELVANE_TESTS_NOT_RUN (the reason when not), and
-# ZELVANE_TEST_EXTRA_LABELS / ZELVANE_TEST_EXTRA_PROPERTIES for gtest_discover_tests.
+# Sets ZELVANE_TESTS_RUN, ZELVANE_TESTS_IN_GUEST, ZELVANE_TESTS_NOT_RUN (the reason when
+# neither), and ZELVANE_TEST_EXTRA_LABELS / ZELVANE_TEST_EXTRA_PROPERTIES for
+# gtest_discover_tests.
 
 set(ZELVANE_TESTS_RUN ON)
+set(ZELVANE_TESTS_IN_GUEST OFF)
 set(ZELVANE_TESTS_NOT_RUN "")
 set(ZELVANE_TEST_EXTRA_LABELS "")
 set(ZELVANE_TEST_EXTRA_PROPERTIES "")
@@ -22,10 +24,27 @@ endfunction()
 if(NOT CMAKE_CROSSCOMPILING)
     return()
 endif()
+# The test program `target`, run whole in the x86 guest (on a display, as any may make
+# windows), reported by the CTest test `test_name` from the output and exit status the guest
+# kept. The list goes to the guest's manifest (tests/vm/x86_guest.cmake).
+function(zelvane_add_guest_program test_name target labels)
+    set_property(GLOBAL APPEND PROPERTY ZELVANE_GUEST_PROGRAMS ${target})
+    zelvane_add_guest_result(${test_name} ${target} "${labels}")
+endfunction()
+
+# The CTest test `test_name` reports the guest's result `result` (a program, or a test script
+# the guest runs): passed, failed, or skipped with the guest's reason.
+function(zelvane_add_guest_result test_name result labels)
+    add_test(NAME ${test_name}
+        COMMAND ${PROJECT_SOURCE_DIR}/tests/vm/x86-result.sh
+                ${PROJECT_BINARY_DIR}/tests/vm/work/x86-results ${result})
+    set_tests_properties(${test_name} PROPERTIES
+        LABELS "${labels};x86" FIXTURES_REQUIRED x86_guest SKIP_RETURN_CODE 77)
+endfunction()
+
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
     set(ZELVANE_TESTS_RUN OFF)
-    set(ZELVANE_TESTS_NOT_RUN
-        "the ${CMAKE_SYSTEM_PROCESSOR} ${CMAKE_SYSTEM_NAME} programs cannot run on this machine (64-bit Wine only); built, not run")
+    set(ZELVANE_TESTS_IN_GUEST ON)
     return()
 endif()
 

@@ -6,7 +6,8 @@
 
 #include "platform/window/application.h"
 
-void PrepareToolkit(int /*iconResourceId: compiled into the executable, found by LoadImageW*/) {
+// The icon and the strings are compiled into the executable, found by LoadImageW and LoadStringW.
+void PrepareToolkit(int /*iconResourceId*/, const CStringTable& /*strings*/) {
     // The dialog templates use the common progress bar (msctls_progress32): its window class
     // must be registered before the first dialog is made.
     INITCOMMONCONTROLSEX controls{};

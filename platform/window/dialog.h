@@ -18,7 +18,8 @@
 // - Timers call OnTimer(id) on this thread.
 //
 // The toolkit backend implements the window side: on Qt CDialog in platform/qt/qt_dialog.cpp,
-// LoadResourceIcon in platform/qt/qt_icons.cpp; on Win32 in platform/win32/. What every backend
+// LoadResourceIcon in platform/qt/qt_icons.cpp, LoadResourceString in platform/qt/qt_strings.cpp;
+// on Win32 in platform/win32/. What every backend
 // shares (data exchange, the default handlers) is in platform/window/dialog.cpp.
 
 #include <memory>
@@ -50,6 +51,11 @@ inline constexpr UINT MF_SEPARATOR = 0x0800;
 // icons the program registered (platform/qt/qt_icons.h); on Win32 the icon group compiled into
 // the executable. The handle stays valid for the life of the process.
 HICON LoadResourceIcon(int resourceId);
+
+// The program's string resource `resourceId`, or the empty string when it has none. On Qt the
+// strings the program registered (platform/qt/qt_strings.h); on Win32 the string table compiled
+// into the executable, read with LoadStringW.
+std::u16string LoadResourceString(int resourceId);
 
 // The data exchange of one UpdateData call.
 class CDataExchange {

@@ -1,9 +1,10 @@
 #pragma once
-// A dialog described as data, the way the resource compiler keeps it: a caption, a size and
-// the controls, all positions in dialog units (a quarter of the font's average character width
-// across, an eighth of its height down).
+// Resources described as data, the way the resource compiler keeps them. A dialog: a caption, a
+// size and the controls, all positions in dialog units (a quarter of the font's average character
+// width across, an eighth of its height down). A string table: ids and texts.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/window/win_types.h"
@@ -30,6 +31,9 @@ struct CDialogItem {
     // Windows does unless this is set.
     bool noPrefix = false;
 };
+
+// A string table: resource ids and their texts, in the order the resource script lists them.
+using CStringTable = std::vector<std::pair<int, std::u16string>>;
 
 struct CDialogTemplate {
     int id;

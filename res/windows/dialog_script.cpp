@@ -119,7 +119,7 @@ std::string DialogScript(const CDialogTemplate& dialog) {
     return script + "END\n";
 }
 
-std::string StringTableScript(const std::vector<std::pair<int, std::u16string>>& strings) {
+std::string StringTableScript(const CStringTable& strings) {
     std::string script = "STRINGTABLE\nBEGIN\n";
     for (const auto& [id, text] : strings) {
         script += "    " + std::to_string(id) + ", " + Quoted(text) + "\n";

@@ -4,8 +4,6 @@
 // program's compiled templates cannot drift from them. Host-side code: it runs at build time.
 
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/window/dialog_template.h"
 
@@ -15,4 +13,4 @@ std::string DialogScript(const CDialogTemplate& dialog);
 
 // A STRINGTABLE statement with the given id and text pairs, in the order given. Throws like
 // DialogScript.
-std::string StringTableScript(const std::vector<std::pair<int, std::u16string>>& strings);
+std::string StringTableScript(const CStringTable& strings);

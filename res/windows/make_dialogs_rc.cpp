@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
         out << "// Generated at build time from app/resources.cpp; do not edit.\n\n"
             << DialogScript(AboutBoxTemplate()) << "\n"
             << DialogScript(MainDialogTemplate()) << "\n"
-            << StringTableScript({{IDS_ABOUTBOX, LoadResourceString(IDS_ABOUTBOX)}});
+            << StringTableScript(StringTable());
         out.close();
         if (!out) {
             std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);

@@ -6,9 +6,11 @@
 # second replacing the first, and an upgrade without one, which keeps it; the installed program
 # started through its Start-menu link on a virtual X server, its window found by gui_probe.exe;
 # the uninstaller refused while it runs; the uninstall, which leaves only the image and its
-# folder. The files in Program Files, the link and the uninstall
-# entry in HKLM are checked after every step. Exits 77 with "SKIPPED: reason" where Wine or Xvfb
-# are missing.
+# folder. Then where the program may go: not beside a DLL; outside Program Files only into a
+# new or empty folder, which gets its own access list; an older setup over a newer install only
+# with /DOWNGRADE; and the x64 setup in place of an x86 install (where Windows is 64-bit). The
+# files in Program Files, the link and the uninstall entry in HKLM are checked after every step.
+# Exits 77 with "SKIPPED: reason" where Wine or Xvfb are missing.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../cmake/wine/wine-common.sh"
@@ -77,10 +79,13 @@ uninstall_in_place() {
     "$WINE64" cmd /c "$(wine winepath -w "$work/uninstall.bat")" > /dev/null 2>> "$work/wine.log"
     echo $?
 }
-# The value of NAME in the uninstall entry, as "TYPE VALUE".
-entry() { wine reg query "$key" /v "$1" | sed -n "s/^ *$1 *\(REG_[A-Z]*\) *\(.*\)$/\1 \2/p"; }
+# The uninstall entry's values as they are now, read with one Wine program (each start of one
+# costs seconds under emulation); entry NAME gives one of them as "TYPE VALUE".
+read_entry() { entries=$(wine reg query "$key" 2> /dev/null); }
+entry() { sed -n "s/^ *$1 *\(REG_[A-Z]*\) *\(.*\)$/\1 \2/p" <<< "$entries"; }
 
 check_installed() {
+    read_entry
     check "Zelvane.exe in Program Files is the program built" \
         "$(cmp -s "$exe" "$dir/Zelvane.exe" && echo same)" same
     check "the uninstaller beside it" "$(exists "$dir/uninstall.exe")" yes
@@ -158,6 +163,70 @@ uninstall
 check_removed
 check "the image left" "$(cmp -s "$image" "$dir/Tarvik_000042_DB.bin" && echo same)" same
 check "nothing else in the folder" "$(ls -A "$dir" | tr '\n' ' ')" "Tarvik_000042_DB.bin "
+
+echo "--- a folder with a DLL in it is refused: the program would load it"
+printf 'MZ' > "$dir/version.dll"
+check "exit status" "$(run_setup)" 4
+check "no program beside the DLL" "$(exists "$dir/Zelvane.exe")" no
+check "no uninstall entry" "$(wine reg query "$key" > /dev/null 2>&1 && echo there)" ""
+rm -f "$dir/version.dll"
+
+echo "--- outside Program Files: a folder with files in it is refused, a new one gets its own access"
+mkdir -p "$drive_c/Tools"
+echo notes > "$drive_c/Tools/notes.txt"
+check "exit status" "$(run_setup '/D=C:\Tools')" 5
+check "nothing installed beside the files" "$(exists "$drive_c/Tools/Zelvane.exe")" no
+# Wine accepts a folder's access list and keeps its own, so the setup's calls are looked at.
+trace_from=$(($(wc -l < "$work/wine.log") + 1))
+check "exit status" "$(WINEDEBUG=-all,trace+advapi,trace+security run_setup '/D=C:\ZelvaneOwn')" 0
+calls=$(tail -n "+$trace_from" "$work/wine.log")
+check "Zelvane.exe in the new folder is the program built" \
+    "$(cmp -s "$exe" "$drive_c/ZelvaneOwn/Zelvane.exe" && echo same)" same
+check "its access: administrators and SYSTEM full control, users read and execute, for what is in it too" \
+    "$(grep -c 'ConvertStringSecurityDescriptorToSecurityDescriptorW L"D:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"' <<< "$calls")" 1
+# 1: a file or folder; -2147483644: DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION.
+check "given to the folder, nothing inherited from above" \
+    "$(grep -c 'SetNamedSecurityInfoW L"C:\\\\ZelvaneOwn" 1 -2147483644 ' <<< "$calls")" 1
+"$WINE64" "$drive_c/ZelvaneOwn/uninstall.exe" /S 2>> "$work/wine.log"
+wait_for_wine
+check "uninstalled from there, the folder too" "$(exists "$drive_c/ZelvaneOwn")" no
+
+echo "--- a newer version installed: a silent setup does not replace it, unless /DOWNGRADE"
+check "exit status" "$(run_setup)" 0
+wine reg add "$key" /v DisplayVersion /d 99.0.0 /f > /dev/null
+check "exit status" "$(run_setup)" 6
+read_entry
+check "the newer version stays" "$(entry DisplayVersion)" "REG_SZ 99.0.0"
+check "exit status with /DOWNGRADE" "$(run_setup /DOWNGRADE)" 0
+read_entry
+check "this version installed" "$(entry DisplayVersion)" "REG_SZ $version"
+
+# The machine type in the PE header: 8664 x64, 014c x86.
+pe_machine() {
+    local header
+    header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+    od -An -tx2 -j$((header + 4)) -N2 "$1" | tr -d ' '
+}
+if [ "$(pe_machine "$setup")" = 8664 ]; then
+    echo "--- the x86 program installed: the x64 setup replaces it and takes its image along"
+    uninstall
+    other="$drive_c/Program Files (x86)/$product"
+    mkdir -p "$other"
+    cp "$exe" "$other/Zelvane.exe"
+    cp "$exe" "$other/uninstall.exe"
+    cp "$image" "$other/Tarvik_000042_DB.bin"
+    wine reg add "$key" /reg:32 /v InstallLocation /d "C:\\Program Files (x86)\\$product" /f > /dev/null
+    wine reg add "$key" /reg:32 /v DisplayVersion /d "$version" /f > /dev/null
+    check "exit status" "$(run_setup)" 0
+    check_installed
+    check "the x86 program removed" "$(exists "$other/Zelvane.exe")" no
+    check "the x86 uninstaller removed" "$(exists "$other/uninstall.exe")" no
+    check "its uninstall entry removed" "$(wine reg query "$key" /reg:32 > /dev/null 2>&1 && echo there)" ""
+    check "its image moved here" "$(cmp -s "$image" "$dir/Tarvik_000042_DB.bin" && echo same)" same
+    check "its folder removed" "$(exists "$other")" no
+else
+    echo "note: 32-bit Windows runs only the x86 program, so no x64 install is there to replace"
+fi
 
 [ "$failures" -eq 0 ] && echo "installer: all checks passed" || echo "installer: $failures checks failed"
 [ "$failures" -eq 0 ]

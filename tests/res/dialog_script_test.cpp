@@ -71,7 +71,7 @@ TEST(DialogScript, ItemWithoutStyleOfItsOwnGetsZero) {
 }
 
 TEST(DialogScript, StringTableKeepsMnemonicAndDoublesQuotes) {
-    EXPECT_EQ(StringTableScript({{IDS_ABOUTBOX, LoadResourceString(IDS_ABOUTBOX)}, {7, u"a\"b"}}),
+    EXPECT_EQ(StringTableScript({StringTable().at(0), {7, u"a\"b"}}),
               "STRINGTABLE\nBEGIN\n    101, \"&About Zelvane...\"\n    7, \"a\"\"b\"\nEND\n");
 }
 

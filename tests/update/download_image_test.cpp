@@ -39,11 +39,15 @@ protected:
         m_image = MakeSampleImage(bytes);
         return m_dir.Write(kSampleImageName, m_image);
     }
-    // A sparse file of `bytes` bytes: only its length matters to the address check.
+    // A file of `bytes` bytes, all of them a hole but the last: only its length matters to the
+    // address check. Written with a seek, since std::filesystem::resize_file refuses lengths
+    // above 2 GiB where off_t has 32 bits (the x86 Windows build).
     std::u16string SparseImage(std::uint64_t bytes) {
-        std::filesystem::path path = m_dir.Path() / "big.bin";
-        m_dir.Write("big.bin", {});
-        std::filesystem::resize_file(path, bytes);
+        std::ofstream out(m_dir.Path() / "big.bin", std::ios::binary | std::ios::trunc);
+        out.seekp(static_cast<std::streamoff>(bytes - 1));
+        out.put('\0');
+        out.close();
+        EXPECT_TRUE(out) << "cannot write a file of " << bytes << " bytes";
         return m_dir.PathOf("big.bin");
     }
 

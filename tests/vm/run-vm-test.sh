@@ -5,7 +5,8 @@
 # zelvane-usb-device, a FunctionFS gadget in front of the project's simulated device model.
 #
 #   run-vm-test.sh --work DIR --gadget PATH --zelvane PATH --probe PATH [--scenarios "NAME ..."]
-#                  [--windows-exe PATH]
+#                  [--windows-exe PATH | --windows-x86 MANIFEST] [--kernel-cache DIR]
+#   run-vm-test.sh --work DIR --linux-tools FILE --windows-x86 MANIFEST [--scenarios "NAME ..."]
 #
 # The scenarios judge zelvane by the bar texts it reports and by the device's memory; the probe
 # (zelvane-vm-probe) only measures the stack and checks a rejected command's sense. The last
@@ -19,6 +20,14 @@
 # ordinary_disk_inquiry_only. Its files go to DIR/exe-*, beside the other run's; the kernel
 # package is shared.
 #
+# With --windows-x86 the guest runs the x86 Windows build (windows-x86-side.sh, guest/
+# windows_x86.sh): every x86 test program, the x86 Zelvane.exe on the gadget, its window looked
+# at, the x86 setup, all under Debian's 32-bit Wine from an i386 root made with apt beside this
+# machine's packages. MANIFEST, written by the x86 build, says where its programs are. The
+# gadget, the probe and zelvane come from a Linux build: named one by one, or by FILE, which a
+# Linux build writes (tests/vm/vm-tools.sh) and which names its kernel cache too.
+# --kernel-cache DIR keeps the kernel package in DIR instead of DIR/kernel of --work.
+#
 # Exit status: 0 every scenario passed; 1 one failed, or the guest stopped before it finished;
 # 2 a malformed command line; 77 (skipped, with the reason on the last line) when this machine
 # lacks something the test needs and cannot get it: Debian's package tools, root or sudo for a
@@ -31,9 +40,11 @@
 #   ZELVANE_VM_KERNEL_PACKAGE  the kernel package, or a metapackage naming it (default
 #                              linux-image-amd64)
 #   ZELVANE_VM_BOOT_TIMEOUT    seconds the guest may take to start its first process (120)
-#   ZELVANE_VM_TIMEOUT         seconds the whole guest run may take (240; 600 with the .exe)
+#   ZELVANE_VM_TIMEOUT         seconds the whole guest run may take (240; 600 with the .exe;
+#                              3000 with the x86 build)
 #   ZELVANE_VM_WINE_TIMEOUT    seconds Wine may take to show the program's window in the guest
 #                              (300; with the prefix made on the host it takes about 20)
+#   ZELVANE_VM_WINEDEBUG       WINEDEBUG for the x86 test programs, to look into a failure
 #   ZELVANE_VM_ASSUME_MISSING  packages to treat as not installed, to try the install path
 #   ZELVANE_VM_BREAK_IMAGE=1   zelvane gets an image with one byte changed while the device is
 #                              still compared with the real one: the run must then fail
@@ -45,7 +56,7 @@ KERNEL_PACKAGE=${ZELVANE_VM_KERNEL_PACKAGE:-linux-image-amd64}
 HERE=$(cd "$(dirname "$0")" && pwd)
 STATUS_TEXTS=$HERE/../../update/status_texts.h
 UDEV_RULE=$HERE/../../res/linux/70-zelvane.rules
-work= gadget= zelvane= probe= windows_exe= scenarios=
+work= gadget= zelvane= probe= windows_exe= windows_x86= linux_tools= kernel_cache= scenarios=
 while [ $# -gt 0 ]; do
     [ $# -ge 2 ] || { echo "option $1 needs a value" >&2; exit 2; }
     case $1 in
@@ -55,13 +66,55 @@ while [ $# -gt 0 ]; do
         --probe) probe=$2 ;;
         --scenarios) scenarios=$2 ;;
         --windows-exe) windows_exe=$2 ;;
+        --windows-x86) windows_x86=$2 ;;
+        --linux-tools) linux_tools=$2 ;;
+        --kernel-cache) kernel_cache=$2 ;;
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
     shift 2
 done
-[ -n "$work" ] && [ -x "$gadget" ] && [ -x "$zelvane" ] && [ -x "$probe" ] ||
-    { echo "usage: see $0" >&2; exit 2; }
-if [ -n "$windows_exe" ]; then
+
+say() { echo "vm-test: $*"; }
+# The x86 run's CTest tests of each program learn from its results folder why none ran.
+skip() {
+    say "SKIPPED: $*"
+    [ -z "$windows_x86" ] || mark_windows_x86_results "$*"
+    exit $SKIP
+}
+
+# remove_at_exit PATH: PATH goes when the script ends, however it ends.
+at_exit_paths=()
+remove_at_exit() { at_exit_paths+=("$1"); }
+trap '[ ${#at_exit_paths[@]} -eq 0 ] || rm -rf "${at_exit_paths[@]}"' EXIT
+
+[ -n "$work" ] || { echo "usage: see $0" >&2; exit 2; }
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+if [ -n "$windows_x86" ]; then
+    # shellcheck source=windows-x86-side.sh
+    . "$HERE/windows-x86-side.sh"
+    mark_windows_x86_results
+fi
+if [ -n "$windows_x86" ] && [ -z "$linux_tools$gadget" ]; then
+    skip "no Linux build to take the USB gadget from: configure this build with -DZELVANE_LINUX_BUILD=<a Linux debug build> (scripts/test.sh hands build/debug over)"
+fi
+if [ -n "$linux_tools" ]; then
+    [ -f "$linux_tools" ] ||
+        skip "no Linux build's VM tools at $linux_tools: build the debug preset first (scripts/test.sh does) and configure this build with -DZELVANE_LINUX_BUILD=<its folder>"
+    # shellcheck source=/dev/null
+    . "$linux_tools"
+    gadget=$VM_GADGET zelvane=$VM_ZELVANE probe=$VM_PROBE
+    : "${kernel_cache:=$VM_KERNEL_CACHE}"
+    [ -x "$gadget" ] && [ -x "$zelvane" ] && [ -x "$probe" ] ||
+        skip "the Linux build's VM tools that $linux_tools names are not built: build its preset first"
+fi
+[ -x "$gadget" ] && [ -x "$zelvane" ] && [ -x "$probe" ] || { echo "usage: see $0" >&2; exit 2; }
+: "${kernel_cache:=$work/kernel}"
+if [ -n "$windows_x86" ]; then
+    run=x86-
+    HARD_TIMEOUT=${ZELVANE_VM_TIMEOUT:-3000}
+    : "${scenarios:=x86_test_programs exe_write_verify x86_gui x86_setup ordinary_disk_inquiry_only}"
+elif [ -n "$windows_exe" ]; then
     run=exe-
     HARD_TIMEOUT=${ZELVANE_VM_TIMEOUT:-600}
     : "${scenarios:=exe_write_verify ordinary_disk_inquiry_only}"
@@ -70,9 +123,6 @@ else
     HARD_TIMEOUT=${ZELVANE_VM_TIMEOUT:-240}
     : "${scenarios:=program_runs measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only least_privilege}"
 fi
-
-say() { echo "vm-test: $*"; }
-skip() { say "SKIPPED: $*"; exit $SKIP; }
 
 can_be_root() { [ "$(id -u)" -eq 0 ] || { command -v sudo > /dev/null && sudo -n true 2> /dev/null; }; }
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo -n "$@"; fi; }
@@ -118,7 +168,7 @@ fetch_kernel() {
     apt-cache show "$KERNEL_PACKAGE" > /dev/null 2>&1 ||
         skip "no package $KERNEL_PACKAGE in the package lists"
     package=$(resolve_kernel_package "$KERNEL_PACKAGE")
-    kernel_dir=$work/kernel/$package
+    kernel_dir=$kernel_cache/$package
     if [ ! -f "$kernel_dir/.ready" ]; then
         rm -rf "$kernel_dir" && mkdir -p "$kernel_dir"
         (cd "$kernel_dir" && apt-get download -q "$package" > /dev/null 2>&1) ||
@@ -131,7 +181,7 @@ fetch_kernel() {
         depmod -b "$kernel_dir/root" "$(ls "$kernel_dir/root/lib/modules")"
         touch "$kernel_dir/.ready"
         # Kernels the package lists no longer name would only fill the disk.
-        find "$work/kernel" -mindepth 1 -maxdepth 1 ! -name "$package" -exec rm -rf {} +
+        find "$kernel_cache" -mindepth 1 -maxdepth 1 ! -name "$package" -exec rm -rf {} +
     fi
     kernel_version=$(ls "$kernel_dir/root/lib/modules")
     say "kernel $kernel_version from $package"
@@ -196,7 +246,7 @@ libcomposite
 usb_f_fs
 usb_storage delay_use=0
 MODULES
-    [ -z "$windows_exe" ] || printf '%s\n' virtio_pci 9pnet_virtio 9p overlay
+    [ -z "$windows_exe$windows_x86" ] || printf '%s\n' virtio_pci 9pnet_virtio 9p overlay
 }
 
 # Skips when the kernel package has one of the wanted modules neither built in nor as a file.
@@ -322,6 +372,7 @@ CONF
     make_image TWO $((120 * block_bytes + 17))
     make_image FAULT $((64 * block_bytes + 512))
     if [ -n "$windows_exe" ]; then stage_windows_side; fi
+    if [ -n "$windows_x86" ]; then stage_windows_x86_side; fi
     (cd "$stage" && find . | cpio -o -H newc --quiet) > "$initramfs"
     say "initramfs $(du -h "$initramfs" | cut -f1)"
 }
@@ -392,8 +443,6 @@ judge() {
 }
 
 started=$SECONDS
-mkdir -p "$work"
-work=$(cd "$work" && pwd)
 initramfs=$work/${run}initramfs.cpio
 console=$work/${run}console
 guest_memory=512
@@ -403,12 +452,15 @@ if [ -n "$windows_exe" ]; then
     . "$HERE/windows-side.sh"
     check_windows_side
 fi
+if [ -n "$windows_x86" ]; then check_windows_x86_side; fi
 install_packages
 fetch_kernel
 if wants_scenario least_privilege; then fetch_udev; fi
 check_modules
 if [ -n "$windows_exe" ]; then prepare_wine_prefix; fi
+if [ -n "$windows_x86" ]; then prepare_i386_root; fi
 build_initramfs
 boot_guest
+if [ -n "$windows_x86" ]; then collect_windows_x86_side; fi
 say "wall time $((SECONDS - started))s"
 judge

@@ -44,12 +44,18 @@ prepare_wine_prefix() {
 
 # The guest's half (guest/windows_exe.sh), the image the program gets, and the host paths the
 # guest finds under its mount of the host's root. Wine refuses a prefix its user does not own,
-# so the guest runs it as the prefix's owner.
+# so the guest runs it as the prefix's owner. The program goes to the guest through a folder
+# under /tmp whose name has a space, wherever the build lies: the guest lays a tmpfs over the
+# /tmp of the root it runs Wine in, and must still find what the host put there.
 stage_windows_side() {
+    local staged
     cp "$HERE/guest/windows_exe.sh" "$stage/windows_exe.sh"
     make_image EXE $((100 * block_bytes + 123))
+    staged=$(mktemp -d "/tmp/zelvane vm exe.XXXXXX")
+    remove_at_exit "$staged"
+    cp "$windows_exe" "$staged/Zelvane.exe"
     cat >> "$stage/etc/vm-test.conf" << CONF
-WINDOWS_EXE='$windows_exe'
+WINDOWS_EXE='$staged/Zelvane.exe'
 WINE='$WINE64'
 WINESERVER='$WINESERVER'
 WINE_PREFIX_HOST='$wine_prefix'

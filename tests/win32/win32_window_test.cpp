@@ -78,7 +78,7 @@ protected:
     static constexpr int kHeight = 32;
 
     void SetUp() override {
-        PrepareToolkit(0);
+        PrepareToolkit(0, {});
         m_frame =
             ::CreateWindowExW(0, L"STATIC", L"bar test", WS_POPUP | WS_VISIBLE, 10, 10, kWidth + 20,
                               kHeight + 20, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);

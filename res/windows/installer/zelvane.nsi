@@ -57,10 +57,14 @@ Var ImageSource  ; the image to copy, picked on the page or given as /IMAGE=; em
 Var ImageField
 Var FinishText
 
+; Where the program may go, and the other architecture's install it replaces.
+!include "${__FILEDIR__}/least_privilege.nsh"
+
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE InstallFolderLeave
 !insertmacro MUI_PAGE_DIRECTORY
 Page custom ImagePage ImagePageLeave
 !insertmacro MUI_PAGE_INSTFILES
@@ -126,6 +130,13 @@ Function .onInit
             Quit
         ${EndIf}
     ${EndIf}
+    ; What is installed, and where this setup may go (least_privilege.nsh).
+    Call FindInstalls
+    Call RefuseSilentDowngrade
+    ${If} ${Silent}
+        Call RefuseInstallFolderSilently
+    ${EndIf}
+    Call AnnounceReplacement
 FunctionEnd
 
 Function ImagePage
@@ -219,12 +230,15 @@ FunctionEnd
 
 Section "${PRODUCT}"
     SetShellVarContext all
+    Call RemoveOtherArchitecture
+    Call PrepareInstallFolder
     SetOutPath "$INSTDIR"
     File "/oname=Zelvane.exe" "${PROGRAM}"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortCut "${LINK}" "$INSTDIR\Zelvane.exe" "" "$INSTDIR\Zelvane.exe" 0 \
         SW_SHOWNORMAL "" "${DESCRIPTION}"
     Call CopyImage
+    Call FinishReplacement
     Call WriteUninstallEntry
 SectionEnd
 

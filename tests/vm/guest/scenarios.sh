@@ -497,8 +497,10 @@ scenario_least_privilege() {
     vm_stop_device 0
 }
 
-# The Windows program's scenario, in the guest only when the host asked for it.
+# The Windows programs' scenarios, in the guest only when the host asked for them; the x86 run
+# replaces the parts of the Windows program's that say where Wine is.
 if [ -f /windows_exe.sh ]; then . /windows_exe.sh; fi
+if [ -f /windows_x86.sh ]; then . /windows_x86.sh; fi
 
 vm_make_gadget 0 && vm_make_gadget 1 || echo "VMTEST FAIL setup: no configfs gadgets"
 vm_watch_ordinary_disk

@@ -1,0 +1,23 @@
+#include "platform/qt/qt_strings.h"
+
+#include "platform/window/dialog.h"
+
+namespace {
+CStringTable& Strings() {
+    static CStringTable strings;
+    return strings;
+}
+}  // namespace
+
+void RegisterStrings(const CStringTable& strings) {
+    Strings() = strings;
+}
+
+std::u16string LoadResourceString(int resourceId) {
+    for (const auto& [id, text] : Strings()) {
+        if (id == resourceId) {
+            return text;
+        }
+    }
+    return {};
+}
