@@ -1,6 +1,6 @@
 // The resource script the Windows build generates from the Linux build's dialog templates.
 
-#include "res/windows/dialog_script.h"
+#include "tools/resources/dialog_script.h"
 
 #include <gtest/gtest.h>
 

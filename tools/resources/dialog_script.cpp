@@ -1,4 +1,4 @@
-#include "res/windows/dialog_script.h"
+#include "tools/resources/dialog_script.h"
 
 #include <stdexcept>
 #include <string_view>

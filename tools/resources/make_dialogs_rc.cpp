@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "app/resource.h"
-#include "res/windows/dialog_script.h"
+#include "tools/resources/dialog_script.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
