@@ -18,6 +18,6 @@ const CDialogTemplate& AboutBoxTemplate();
 const CDialogTemplate& MainDialogTemplate();
 
 // The program's string table. At run time the framework's LoadResourceString
-// (platform/window/dialog.h) gives its strings: on Windows from the table compiled into the
+// (platform/window/toolkit_backend.h) gives its strings: on Windows from the table compiled into the
 // executable, which the build writes from this one.
 const CStringTable& StringTable();

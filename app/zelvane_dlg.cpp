@@ -5,6 +5,7 @@
 
 #include "app/about_dlg.h"
 #include "app/resource.h"
+#include "platform/window/toolkit_backend.h"
 #include "ui/text_progress_ctrl.h"
 #include "update/device_monitor.h"
 #include "update/hidden_test_command.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/window/sys_color.h"
+#include "platform/window/toolkit_backend.h"
 #include "ui/truncate.h"
 
 CTextProgressCtrl g_progress[4];

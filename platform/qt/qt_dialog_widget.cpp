@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_icons.h"
+#include "platform/window/toolkit_backend.h"
 
 namespace {
 QString ToQString(const std::u16string& text) {

@@ -3,7 +3,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/window/dialog.h"
+#include "platform/window/toolkit_backend.h"
 
 namespace {
 std::map<int, std::unique_ptr<CIconResource>>& Icons() {

@@ -1,6 +1,6 @@
 #pragma once
 // The program's icons on Qt: registered once at start-up under their resource ids, then found
-// by LoadResourceIcon (platform/window/dialog.h) like any other resource.
+// by LoadResourceIcon (platform/window/toolkit_backend.h) like any other resource.
 
 #include <QIcon>
 

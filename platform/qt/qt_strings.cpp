@@ -1,6 +1,6 @@
 #include "platform/qt/qt_strings.h"
 
-#include "platform/window/dialog.h"
+#include "platform/window/toolkit_backend.h"
 
 namespace {
 CStringTable& Strings() {

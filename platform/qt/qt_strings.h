@@ -1,6 +1,6 @@
 #pragma once
 // The program's strings on Qt: registered once at start-up, then found by LoadResourceString
-// (platform/window/dialog.h) as on Windows they are found in the compiled string table.
+// (platform/window/toolkit_backend.h) as on Windows they are found in the compiled string table.
 
 #include "platform/window/dialog_template.h"
 

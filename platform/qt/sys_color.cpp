@@ -1,4 +1,4 @@
-#include "platform/window/sys_color.h"
+#include "platform/window/toolkit_backend.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "platform/window/dialog.h"
+#include "platform/window/toolkit_backend.h"
 
 HICON LoadResourceIcon(int resourceId) {
     // Shared: the system keeps the icon for the life of the process, as the contract promises.

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/window/dialog.h"
+#include "platform/window/toolkit_backend.h"
 
 std::u16string LoadResourceString(int resourceId) {
     // With a buffer size of 0, LoadStringW gives a pointer to the text in the executable's
@@ -11,5 +11,6 @@ std::u16string LoadResourceString(int resourceId) {
     if (length <= 0 || text == nullptr) {
         return {};
     }
-    return std::u16string(reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length));
+    return std::u16string(reinterpret_cast<const char16_t*>(text),
+                          static_cast<std::size_t>(length));
 }

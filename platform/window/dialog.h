@@ -17,10 +17,9 @@
 //   drag icon.
 // - Timers call OnTimer(id) on this thread.
 //
-// The toolkit backend implements the window side: on Qt CDialog in platform/qt/qt_dialog.cpp,
-// LoadResourceIcon in platform/qt/qt_icons.cpp, LoadResourceString in platform/qt/qt_strings.cpp;
-// on Win32 in platform/win32/. What every backend
-// shares (data exchange, the default handlers) is in platform/window/dialog.cpp.
+// The toolkit backend implements the window side (platform/window/toolkit_backend.h lists it);
+// what every backend shares (data exchange, the default handlers) is in
+// platform/window/dialog.cpp.
 
 #include <memory>
 #include <string>
@@ -35,8 +34,6 @@ class CDialog;
 
 #ifndef _WIN32
 // A Win32 build takes these from <windows.h> (through win_types.h).
-struct CIconResource;
-using HICON = const CIconResource*;
 using INT_PTR = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
 
@@ -46,16 +43,6 @@ inline constexpr UINT BN_CLICKED = 0;
 inline constexpr UINT MF_STRING = 0x0000;
 inline constexpr UINT MF_SEPARATOR = 0x0800;
 #endif
-
-// The program's icon resource `resourceId` at the system's default icon size, or null. On Qt the
-// icons the program registered (platform/qt/qt_icons.h); on Win32 the icon group compiled into
-// the executable. The handle stays valid for the life of the process.
-HICON LoadResourceIcon(int resourceId);
-
-// The program's string resource `resourceId`, or the empty string when it has none. On Qt the
-// strings the program registered (platform/qt/qt_strings.h); on Win32 the string table compiled
-// into the executable, read with LoadStringW.
-std::u16string LoadResourceString(int resourceId);
 
 // The data exchange of one UpdateData call.
 class CDataExchange {

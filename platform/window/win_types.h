@@ -32,6 +32,9 @@ using COLORREF = DWORD;  // 0x00BBGGRR
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+// An icon the toolkit backend made (LoadResourceIcon, platform/window/toolkit_backend.h).
+struct CIconResource;
+using HICON = const CIconResource*;
 
 #ifndef TRUE
 inline constexpr BOOL TRUE = 1;

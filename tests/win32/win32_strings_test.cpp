@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/window/dialog.h"
+#include "platform/window/toolkit_backend.h"
 
 TEST(Win32Strings, CompiledStringIsLoadedWhole) {
     EXPECT_EQ(LoadResourceString(7), u"&Seven, with its mnemonic");
