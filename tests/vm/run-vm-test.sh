@@ -259,15 +259,19 @@ check_modules() {
     [ ${#absent[@]} -eq 0 ] || skip "kernel $kernel_version has no ${absent[*]}"
 }
 
-# Module files in an order that loads: each one's dependencies first, each file once.
+# Module files in an order that loads: each one's dependencies first, each file once. Each is
+# named from the kernel package's root (lib/modules/...), since the folder the package lies in
+# may hold blanks that would split its lines.
 list_modules() {
     local module params
     wanted_modules | while read -r module params; do
         modprobe -d "$kernel_dir/root" -S "$kernel_version" --show-depends "$module" |
-            awk -v want="$module" -v params="$params" '$1 == "insmod" {
-                name = $2; sub(/.*\//, "", name)
+            awk -v want="$module" -v params="$params" '$1 == "insmod" &&
+                match($0, /\/lib\/modules\/[^ ]*/) {
+                path = substr($0, RSTART + 1, RLENGTH - 1)
+                name = path; sub(/.*\//, "", name)
                 base = name; sub(/\.ko$/, "", base); gsub(/-/, "_", base)
-                print $2, (base == want ? params : "") }'
+                print path, (base == want ? params : "") }'
     done | awk '!seen[$1]++'
 }
 
@@ -347,7 +351,7 @@ build_initramfs() {
     cp "$HERE/guest/init" "$stage/init"
     cp "$HERE/guest/scenarios.sh" "$stage/scenarios.sh"
     list_modules | while read -r path params; do
-        cp "$path" "$stage/lib/modules/"
+        cp "$kernel_dir/root/$path" "$stage/lib/modules/"
         echo "$(basename "$path") $params" >> "$stage/lib/modules/load-order"
     done
     copy_with_libraries "$gadget" /tools/zelvane-usb-device
