@@ -18,6 +18,9 @@ inline constexpr std::uint8_t SCSIOP_INQUIRY = 0x12;
 inline constexpr std::uint8_t SCSIOP_WRITE_BLOCK = 0xCA;  // vendor: write one block
 inline constexpr std::uint8_t SCSIOP_READ_BLOCK = 0xC8;   // vendor: read one block
 
+// The SCSI status of a command the device carried out.
+inline constexpr std::uint8_t kScsiStatusGood = 0x00;
+
 // Where the fields sit in a CDB. INQUIRY carries its allocation length in bytes 3 and 4; the
 // vendor block commands carry the target byte, the block number (most significant byte first)
 // and the block count.

@@ -70,6 +70,14 @@ int CDriveChannel::ReadBlock(void* buffer, int target, std::uint32_t address) {
     return SendCommand(cdb.data(), buffer, SCSI_IOCTL_DATA_IN);
 }
 
+int CDriveChannel::ReadBlock(void* buffer, int target, std::uint32_t address, bool& good) {
+    Cdb12 cdb = MakeBlockCdb(SCSIOP_READ_BLOCK, target, address / m_blockSize);
+    std::uint8_t status = 0;
+    int result = SendCommand(cdb.data(), buffer, SCSI_IOCTL_DATA_IN, &status);
+    good = result == 1 && status == kScsiStatusGood;
+    return result;
+}
+
 void CDriveChannel::FillRequest(PassThroughRequest& request, void* buffer,
                                 std::uint8_t direction) const {
     std::memset(&request, 0, sizeof request);
@@ -92,14 +100,19 @@ void CDriveChannel::SetCdb(PassThroughRequest& request, const std::uint8_t* cdb,
     std::memcpy(request.Header.Cdb, cdb, copied);
 }
 
-int CDriveChannel::SendCommand(const std::uint8_t* cdb, void* buffer, std::uint8_t direction) {
+int CDriveChannel::SendCommand(const std::uint8_t* cdb, void* buffer, std::uint8_t direction,
+                               std::uint8_t* status) {
     if (!IsOpen()) {
         return 0;
     }
     PassThroughRequest request;
     FillRequest(request, buffer, direction);
     SetCdb(request, cdb, kCdbLength);
-    return GetDriveBackend().Send(m_hDevice, &request, sizeof request) ? 1 : 0;
+    bool sent = GetDriveBackend().Send(m_hDevice, &request, sizeof request);
+    if (status != nullptr) {
+        *status = request.Header.ScsiStatus;
+    }
+    return sent ? 1 : 0;
 }
 
 void CDriveChannel::CloseHandleIfOpen() {

@@ -55,6 +55,11 @@ public:
     int Inquiry(void* buffer);
     int WriteBlock(const void* buffer, int target, std::uint32_t address);
     int ReadBlock(void* buffer, int target, std::uint32_t address);
+    // ReadBlock, telling besides in `good` whether the device reported carrying it out (SCSI
+    // status GOOD). A device that refuses a read may still leave bytes in the buffer: Linux sg
+    // copies back its whole reserve buffer, which holds what the last write sent, and a
+    // bulk-only device may pad its data phase. So only a read it carried out can verify a block.
+    int ReadBlock(void* buffer, int target, std::uint32_t address, bool& good);
 
     // The two steps every command shares: clear and fill the request block, then put the CDB in.
     void FillRequest(PassThroughRequest& request, void* buffer, std::uint8_t direction) const;
@@ -67,7 +72,9 @@ public:
 private:
     // INQUIRY on the open handle: whether the drive answers as a target.
     bool AnswersInquiryAsTarget();
-    int SendCommand(const std::uint8_t* cdb, void* buffer, std::uint8_t direction);
+    // Sends one command; `status`, when given, receives the SCSI status the platform reports.
+    int SendCommand(const std::uint8_t* cdb, void* buffer, std::uint8_t direction,
+                    std::uint8_t* status = nullptr);
     void CloseHandleIfOpen();
     // Frees the slot held by `drive`, if any, in one step against the other table operations.
     static void ReleaseSlotOf(int drive);

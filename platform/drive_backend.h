@@ -12,8 +12,9 @@
 //   to DataTransferLength bytes moved in the direction of DataIn, and SenseInfoOffset (from the
 //   start of the block) to SenseInfoLength bytes of sense area. It returns only when the request
 //   has completed, and returns true when the platform call succeeded. A device that rejects a
-//   command with a SCSI status still counts as a successful call. On a handle whose device is
-//   gone, or on INVALID_HANDLE_VALUE, it returns false.
+//   command with a SCSI status still counts as a successful call; the header's ScsiStatus then
+//   holds that status (GOOD, 0, when the device carried the command out). On a handle whose
+//   device is gone, or on INVALID_HANDLE_VALUE, it returns false.
 // - Close(h) releases the handle; INVALID_HANDLE_VALUE is ignored.
 // - Any thread may call any operation; one handle is used by one thread at a time.
 

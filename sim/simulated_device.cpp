@@ -54,7 +54,7 @@ bool CSimulatedDevice::ExecuteLocked(SCSI_PASS_THROUGH_DIRECT& header, std::uint
     }
     ++(opcode == SCSIOP_WRITE_BLOCK ? m_writes : m_reads);
     if (Refuses(CdbBlockNumber(header.Cdb))) {
-        Reject(header, sense, senseLength);
+        Refuse(header, sense, senseLength);
         return true;
     }
     return opcode == SCSIOP_WRITE_BLOCK ? WriteBlock(header) : ReadBlock(header);
@@ -81,6 +81,20 @@ void CSimulatedDevice::AnswerInquiry(SCSI_PASS_THROUGH_DIRECT& header) const {
 
 bool CSimulatedDevice::Refuses(std::uint32_t block) const {
     return block - m_refusedFirst < m_refusedCount;  // unsigned: below the range wraps high
+}
+
+void CSimulatedDevice::Refuse(SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* sense,
+                              std::uint32_t senseLength) const {
+    if (m_refusal == Refusal::kGoodStatusNoData) {
+        header.DataTransferLength = 0;
+        return;
+    }
+    Reject(header, sense, senseLength);
+    if (m_refusal == Refusal::kPaddedDataPhase && header.DataIn == SCSI_IOCTL_DATA_IN) {
+        std::memset(header.DataBuffer, 0, header.DataTransferLength);
+    } else {
+        header.DataTransferLength = 0;
+    }
 }
 
 bool CSimulatedDevice::WriteBlock(const SCSI_PASS_THROUGH_DIRECT& header) {
@@ -148,10 +162,12 @@ void CSimulatedDevice::CorruptReadBacks(std::uint32_t block, int times) {
     m_corruptReads.push_back({block, times});
 }
 
-void CSimulatedDevice::RefuseBlocks(std::uint32_t firstBlock, std::uint32_t count) {
+void CSimulatedDevice::RefuseBlocks(std::uint32_t firstBlock, std::uint32_t count,
+                                    Refusal refusal) {
     std::lock_guard lock(m_mutex);
     m_refusedFirst = firstBlock;
     m_refusedCount = count;
+    m_refusal = refusal;
 }
 
 void CSimulatedDevice::UnplugAfterCommands(int commands) {

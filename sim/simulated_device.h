@@ -45,9 +45,16 @@ public:
     // A failing read-back makes the platform call fail; a differing one returns altered data.
     void FailReadBacks(std::uint32_t block, int times);
     void CorruptReadBacks(std::uint32_t block, int times);
-    // Flash that refuses `count` blocks from `firstBlock` on: their writes and read-backs are
-    // rejected with CHECK CONDITION and move no data, while the platform call succeeds.
-    void RefuseBlocks(std::uint32_t firstBlock, std::uint32_t count);
+    // Flash that refuses `count` blocks from `firstBlock` on: their writes store nothing, and
+    // their read-backs deliver nothing of theirs, while the platform call succeeds. How the
+    // device says so is `refusal`.
+    enum class Refusal {
+        kCheckCondition,    // CHECK CONDITION, no data moved
+        kPaddedDataPhase,   // CHECK CONDITION, but the data phase padded with zeros
+        kGoodStatusNoData,  // a firmware fault: GOOD, yet no data moved
+    };
+    void RefuseBlocks(std::uint32_t firstBlock, std::uint32_t count,
+                      Refusal refusal = Refusal::kCheckCondition);
     // The device disappears after `commands` further commands (the last of them completes).
     void UnplugAfterCommands(int commands);
     // Each command takes this long before the device answers.
@@ -87,6 +94,8 @@ private:
                        std::uint32_t senseLength);
     void AnswerInquiry(SCSI_PASS_THROUGH_DIRECT& header) const;
     bool Refuses(std::uint32_t block) const;
+    void Refuse(SCSI_PASS_THROUGH_DIRECT& header, std::uint8_t* sense,
+                std::uint32_t senseLength) const;
     bool WriteBlock(const SCSI_PASS_THROUGH_DIRECT& header);
     bool ReadBlock(SCSI_PASS_THROUGH_DIRECT& header);
     static bool TakeFault(std::vector<CBlockFault>& faults, std::uint32_t block);
@@ -105,6 +114,7 @@ private:
     std::vector<CBlockFault> m_corruptReads;
     std::uint32_t m_refusedFirst = 0;
     std::uint32_t m_refusedCount = 0;
+    Refusal m_refusal = Refusal::kCheckCondition;
     int m_commandsBeforeUnplug = -1;
     std::chrono::microseconds m_delay{0};
     std::shared_ptr<const CommandHook> m_hook;

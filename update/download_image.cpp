@@ -1,6 +1,5 @@
 #include "update/download_image.h"
 
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -10,6 +9,7 @@
 #include "platform/files/binary_file.h"
 #include "platform/sleep.h"
 #include "ui/text_progress_ctrl.h"
+#include "update/length_watch.h"
 
 namespace {
 
@@ -56,35 +56,8 @@ void ShowPercentage(int slot, int percentage) {
     }
 }
 
-// When the image's length last changed, as the transfer measures it after every block. An image
-// still being copied in keeps growing, and a transfer can outrun the copy; one that has kept its
-// length for kImageQuietMs is taken as complete.
-class CLengthWatch {
-public:
-    explicit CLengthWatch(std::uint64_t length) : m_length(length), m_since(Clock::now()) {}
-
-    void Measured(std::uint64_t length) {
-        if (length != m_length) {
-            m_length = length;
-            m_since = Clock::now();
-        }
-    }
-    // How much longer the length has to stay as it is, in milliseconds; 0 once it has been quiet.
-    unsigned MillisecondsUntilQuiet() const {
-        auto left = std::chrono::milliseconds(kImageQuietMs) - (Clock::now() - m_since);
-        auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-        return ms > 0 ? static_cast<unsigned>(ms) : 0u;
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-    std::uint64_t m_length;
-    Clock::time_point m_since;
-};
-
 // Fills `verify` with what `data` is not, in every byte, so that a read-back that moves no data,
-// or only part of the block, can never match what was sent. A device that refuses a block
-// answers its write and its read-back with a SCSI status while the platform call succeeds.
+// or only part of the block, can never match what was sent.
 void FillWithComplement(std::uint8_t* verify, const std::uint8_t* data) {
     for (std::uint32_t i = 0; i < kDeviceBlockBytes; ++i) {
         verify[i] = static_cast<std::uint8_t>(~data[i]);
@@ -93,24 +66,54 @@ void FillWithComplement(std::uint8_t* verify, const std::uint8_t* data) {
 
 struct CBlockOutcome {
     int readBack;   // the last read-back's result: 1 went through, 0 failed
-    bool verified;  // the last read-back equalled what was sent
+    bool verified;  // the last read-back was carried out and equalled what was sent
 };
 
 // Sends one block and reads it back until the two agree, the read-back fails, or the block has
-// been sent kMaxSendsPerBlock times.
+// been sent kMaxSendsPerBlock times. A read-back verifies only when the device reports carrying
+// it out: one that refuses the block may still leave bytes in the buffer, even those sent.
 CBlockOutcome SendAndVerify(CDriveChannel& channel, const std::uint8_t* data, std::uint8_t* verify,
                             const CImagePlacement& placement, std::uint32_t address) {
     CBlockOutcome outcome{0, false};
     for (int send = 0; send < kMaxSendsPerBlock && !outcome.verified; ++send) {
         channel.WriteBlock(data, placement.target, address);
         FillWithComplement(verify, data);
-        outcome.readBack = channel.ReadBlock(verify, placement.target, address);
+        bool carriedOut = false;
+        outcome.readBack = channel.ReadBlock(verify, placement.target, address, carriedOut);
         if (outcome.readBack != 1) {
             break;
         }
-        outcome.verified = std::memcmp(data, verify, kDeviceBlockBytes) == 0;
+        outcome.verified = carriedOut && std::memcmp(data, verify, kDeviceBlockBytes) == 0;
     }
     return outcome;
+}
+
+constexpr int kNextBlock = 1;  // not a result: the transfer goes on
+
+// After a block: the file's length, asked once (it may change while it is written), gives the
+// percentage; then the device decides first, the file second. A file cut below what was written
+// was rewritten or truncated in place: the device no longer holds a beginning of it, and the
+// percentage would pass 100.
+int AfterBlock(CBinaryFile& file, const CBlockOutcome& block, std::uint32_t bytesDone, int slot,
+               CLengthWatch& watch) {
+    std::optional<std::uint64_t> length = file.GetLength();
+    bool cut = !length || *length < bytesDone;
+    if (!cut) {
+        watch.Measured(*length);
+        ShowPercentage(slot, Percentage(bytesDone, *length));
+    }
+    if (block.readBack != 1) {
+        return DL_CONNECTION_ERROR;  // gone or failing, whatever the file did
+    }
+    return cut ? DL_FILE_OPEN_ERROR : kNextBlock;
+}
+
+// The device holds what was read. It holds the image only if the file, once its length has
+// stayed the same for the quiet time, is exactly that: as long, with the same bytes. Otherwise
+// the next attempt writes it anew.
+int AfterLastBlock(const CBinaryFile& file, const CLengthWatch& watch) {
+    SleepFor(watch.MillisecondsUntilQuiet(kImageQuietMs));
+    return file.IsExactlyWhatWasRead() ? DL_OK : DL_FILE_OPEN_ERROR;
 }
 
 int Transfer(CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& placement, int slot,
@@ -136,27 +139,11 @@ int Transfer(CBinaryFile& file, CDriveChannel& channel, const CImagePlacement& p
         }
         address += bytesRead;
         bytesDone += bytesRead;
-        // Asked once after every block: the file may change while it is written. One cut below
-        // what was written was rewritten or truncated in place: the device no longer holds a
-        // beginning of it, and the percentage would pass 100.
-        std::optional<std::uint64_t> length = file.GetLength();
-        bool cut = !length || *length < bytesDone;
-        if (!cut) {
-            watch.Measured(*length);
-            ShowPercentage(slot, Percentage(bytesDone, *length));
-        }
-        if (block.readBack != 1) {
-            return DL_CONNECTION_ERROR;  // the device decides first: it is gone or failing
-        }
-        if (cut) {
-            return DL_FILE_OPEN_ERROR;
+        if (int next = AfterBlock(file, block, bytesDone, slot, watch); next != kNextBlock) {
+            return next;
         }
     } while (bytesRead == kDeviceBlockBytes);
-    // The device holds what was read. It holds the image only if the file, once it has stayed
-    // the same for a while, is exactly that: as long, with the same bytes. Otherwise the next
-    // attempt writes it anew.
-    SleepFor(watch.MillisecondsUntilQuiet());
-    return file.IsExactlyWhatWasRead() ? DL_OK : DL_FILE_OPEN_ERROR;
+    return AfterLastBlock(file, watch);
 }
 
 }  // namespace

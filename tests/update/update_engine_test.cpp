@@ -138,20 +138,39 @@ TEST_F(UpdateEngineTest, NoExecutablePathMeansNoImageNotTheCurrentDirectory) {
     EXPECT_EQ(device->WriteCount(), 0u);
 }
 
-// Flash that refuses a range of blocks answers their writes and read-backs with a SCSI status
-// and moves no data, while the platform calls succeed. Where the image holds zeros there, a
-// read-back into a zeroed buffer would match and the device would be called updated.
-TEST_F(UpdateEngineTest, BlocksTheDeviceRefusesNeverVerifyEvenWhereTheImageIsZero) {
+// Flash that refuses a range of blocks stores nothing there, while the platform calls succeed.
+// Where the image holds zeros, a read-back buffer that starts zeroed, or that the stack fills
+// all the same (with the padding of the data phase, or with the last write's bytes, as Linux sg
+// does), would match; so would one a faulty firmware leaves alone while reporting GOOD.
+class RefusedBlocksTest : public EngineTest,
+                          public ::testing::WithParamInterface<CSimulatedDevice::Refusal> {};
+
+TEST_P(RefusedBlocksTest, NeverVerifyEvenWhereTheImageIsZero) {
     std::vector<unsigned char> image = MakeSampleImage(20 * 1024);
     std::fill(image.begin() + 4 * 1024, image.begin() + 12 * 1024, 0x00);
     m_dir.Write(kSampleImageName, image);
     auto device = PlugTarget(0);
-    device->RefuseBlocks(1600 + 6, 3);  // inside the zero run
+    device->RefuseBlocks(1600 + 6, 3, GetParam());  // inside the zero run
     StartMonitor();
     ASSERT_TRUE(WaitUntil([&] { return Bar(0).Text() == u"Verify Error!!"; }));
     EXPECT_EQ(Count(Bar(0).Texts(), kSuccess), 0);
     EXPECT_EQ(device->StoredBlock(1, 1609)[0], 0xFF);  // stopped at the first refused block
 }
+
+INSTANTIATE_TEST_SUITE_P(Refusals, RefusedBlocksTest,
+                         ::testing::Values(CSimulatedDevice::Refusal::kCheckCondition,
+                                           CSimulatedDevice::Refusal::kPaddedDataPhase,
+                                           CSimulatedDevice::Refusal::kGoodStatusNoData),
+                         [](const auto& info) {
+                             switch (info.param) {
+                                 case CSimulatedDevice::Refusal::kCheckCondition:
+                                     return "CheckCondition";
+                                 case CSimulatedDevice::Refusal::kPaddedDataPhase:
+                                     return "PaddedDataPhase";
+                                 default:
+                                     return "GoodStatusNoData";
+                             }
+                         });
 
 // A copy of the image still coming in, 8 KiB every 100 ms, while the device is written: the
 // transfer outruns it, so it must not take the part it found for the whole. Real time here: the
@@ -180,11 +199,15 @@ TEST_F(UpdateEngineTest, AnImageStillBeingCopiedInIsWrittenWholeOnceTheCopyIsDon
     });
     auto device = PlugTarget(0);
     StartMonitor();
-    bool succeeded = WaitUntil([&] { return Bar(0).Text() == kSuccess; });
+    bool copiedAtTheSuccess = false;
+    bool succeeded = WaitUntil([&] {
+        copiedAtTheSuccess = copied;  // looked at before the text, so it never runs ahead of it
+        return Bar(0).Text() == kSuccess;
+    });
     copier.join();
     ASSERT_TRUE(succeeded);
-    EXPECT_TRUE(copied);
-    // A success over a part would have ended the writing there.
+    EXPECT_TRUE(copiedAtTheSuccess) << "a success over a part of the image";
+    // A success over a part would also have ended the writing there.
     EXPECT_TRUE(Holds(*device, whole));
 }
 
