@@ -42,4 +42,4 @@ add_test(NAME vm.WindowsX86InGuest
         --windows-x86 ${manifest})
 # Alone: the emulated guest keeps one core busy, and the programs' tests wait for it.
 set_tests_properties(vm.WindowsX86InGuest PROPERTIES
-    LABELS "vm;x86" SKIP_RETURN_CODE 77 TIMEOUT 3300 RUN_SERIAL TRUE FIXTURES_SETUP x86_guest)
+    LABELS "vm;x86" SKIP_RETURN_CODE 77 TIMEOUT 1800 RUN_SERIAL TRUE FIXTURES_SETUP x86_guest)
