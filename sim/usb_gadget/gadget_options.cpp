@@ -44,6 +44,13 @@ const std::map<std::string_view, OptionSetter>& Setters() {
              CBlockFaultOption fault;
              return ParseBlockFault(v, fault) && (o.corruptReadBacks.push_back(fault), true);
          }},
+        {"--refuse-blocks",
+         [](auto& o, auto v) {
+             std::size_t colon = v.find(':');
+             return colon != std::string_view::npos &&
+                    ParseNumber(v.substr(0, colon), o.refusedFirst) &&
+                    ParseNumber(v.substr(colon + 1), o.refusedCount) && o.refusedCount > 0;
+         }},
         {"--pull-after",
          [](auto& o, auto v) {
              int commands = 0;

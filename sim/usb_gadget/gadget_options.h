@@ -9,6 +9,8 @@
 // faults, all of them the simulated device model's own:
 //   --fail-read-backs B[:N]   block read-backs of block B (or "any") fail, N times (default: all)
 //   --corrupt-read-backs B[:N] block read-backs of block B (or "any") return altered data
+//   --refuse-blocks B:N       flash that refuses blocks B to B+N-1: their writes and read-backs
+//                             end in CHECK CONDITION (the data phase padded, as bulk-only does)
 //   --pull-after N            pull the device after N more commands to the model
 //   --replug-after-ms MS      plug it back MS milliseconds after such a pull (default 1000;
 //                             negative: stays unplugged)
@@ -37,6 +39,8 @@ struct CGadgetOptions {
     std::string controller;
     std::vector<CBlockFaultOption> failingReadBacks;
     std::vector<CBlockFaultOption> corruptReadBacks;
+    std::uint32_t refusedFirst = 0;
+    std::uint32_t refusedCount = 0;
     std::optional<int> pullAfterCommands;
     std::chrono::milliseconds replugAfter{1000};
     std::chrono::microseconds commandDelay{0};

@@ -26,6 +26,11 @@ void ArmFaults(CSimulatedDevice& device, const CGadgetOptions& options) {
     for (const CBlockFaultOption& fault : options.corruptReadBacks) {
         device.CorruptReadBacks(fault.block, fault.times);
     }
+    if (options.refusedCount > 0) {
+        // The transport pads a refused read's data phase itself, whatever the model delivers.
+        device.RefuseBlocks(options.refusedFirst, options.refusedCount,
+                            CSimulatedDevice::Refusal::kCheckCondition);
+    }
     if (options.pullAfterCommands) {
         device.UnplugAfterCommands(*options.pullAfterCommands);
     }

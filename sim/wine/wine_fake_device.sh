@@ -36,7 +36,7 @@
 #   wfd_wine_bg "$folder/Zelvane.exe"
 #   pulled() { [ "$(wfd_stat 1 plugged)" = 0 ]; }
 #   wfd_wait_for 60 pulled
-#   wfd_ctl dump 1 "$STATE/memory.bin" 1048576
+#   wfd_ctl dump 1 "$WFD_PLAIN_DIR/memory.bin" 1048576   (a path without blanks)
 
 wfd_find_wine() {
     local name
@@ -52,7 +52,6 @@ wfd_find_wine() {
 wfd_setup() {
     WFD_STATE=$1
     WFD_SERVER=$2
-    WFD_SHIM=$3
     WFD_SKIP_REASON=
     WFD_WINE=$(wfd_find_wine) || {
         WFD_SKIP_REASON="wine64 not found (Debian package wine64)"
@@ -63,6 +62,12 @@ wfd_setup() {
         WFD_SKIP_REASON="wineserver not found beside $WFD_WINE"
         return 77
     }
+    # A checkout's path may hold blanks, which LD_PRELOAD's list and the device server's control
+    # lines split at: WFD_PLAIN_DIR is a folder of this run's own whose path holds none, for the
+    # shim's copy and for the files the server writes (wfd_ctl dump N "$WFD_PLAIN_DIR/...").
+    WFD_PLAIN_DIR=$(mktemp -d /tmp/zelvane-wine.XXXXXX) || return 1
+    cp "$3" "$WFD_PLAIN_DIR/sg_io_shim.so" || return 1
+    WFD_SHIM=$WFD_PLAIN_DIR/sg_io_shim.so
     mkdir -p "$WFD_STATE/dev" || return 1
     WFD_STATE=$(cd "$WFD_STATE" && pwd)
     export WINEPREFIX=$WFD_STATE/prefix
@@ -158,5 +163,7 @@ wfd_stop() {
         wait "$pid" 2>/dev/null
     done
     WFD_PIDS=()
+    [ -z "${WFD_PLAIN_DIR:-}" ] || rm -rf "$WFD_PLAIN_DIR"
+    WFD_PLAIN_DIR=
     return 0
 }

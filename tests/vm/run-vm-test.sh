@@ -121,7 +121,7 @@ elif [ -n "$windows_exe" ]; then
 else
     run=
     HARD_TIMEOUT=${ZELVANE_VM_TIMEOUT:-240}
-    : "${scenarios:=program_runs measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs two_devices ordinary_disk_inquiry_only least_privilege}"
+    : "${scenarios:=program_runs measure_round_trip rejected_command_sense plug_write_verify pull_and_replug faulty_read_backs refused_blocks two_devices ordinary_disk_inquiry_only least_privilege}"
 fi
 
 can_be_root() { [ "$(id -u)" -eq 0 ] || { command -v sudo > /dev/null && sudo -n true 2> /dev/null; }; }
@@ -311,23 +311,24 @@ status_text() {
 # The texts the scenarios expect, and every failure text, which a scenario must not see unless
 # it asks for it.
 write_texts() {
-    local name wait_connect success connection_error
+    local name wait_connect success connection_error verify_error
     wait_connect=$(status_text kTextWaitConnect)
     success=$(status_text kTextSuccess)
     connection_error=$(status_text kTextConnectionError)
-    printf "TEXT_WAIT_CONNECT='%s'\nTEXT_SUCCESS='%s'\nTEXT_CONNECTION_ERROR='%s'\n" \
-        "$wait_connect" "$success" "$connection_error" >> "$stage/etc/vm-test.conf"
+    verify_error=$(status_text kTextVerifyError)
+    printf "TEXT_WAIT_CONNECT='%s'\nTEXT_SUCCESS='%s'\nTEXT_CONNECTION_ERROR='%s'\nTEXT_VERIFY_ERROR='%s'\n" \
+        "$wait_connect" "$success" "$connection_error" "$verify_error" >> "$stage/etc/vm-test.conf"
     for name in kTextNoImage kTextTargetError kTextConnectionError kTextFileOpenError kTextVerifyError; do
         status_text "$name"
     done > "$stage/etc/vm-failure-texts"
 }
 
-# make_image NAME BYTES: a random image, the copy zelvane gets, and what the device must hold
-# afterwards (the image, then 0xFF up to the next block; a whole extra block of 0xFF when the
-# image is a whole number of blocks).
+# make_image NAME BYTES [SOURCE]: an image of bytes from SOURCE (random by default), the copy
+# zelvane gets, and what the device must hold afterwards (the image, then 0xFF up to the next
+# block; a whole extra block of 0xFF when the image is a whole number of blocks).
 make_image() {
-    local name=$1 bytes=$2 blocks
-    head -c "$bytes" /dev/urandom > "$stage/images/$name.bin"
+    local name=$1 bytes=$2 source=${3:-/dev/urandom} blocks
+    head -c "$bytes" "$source" > "$stage/images/$name.bin"
     mkdir -p "$stage/images/$name"
     cp "$stage/images/$name.bin" "$stage/images/$name/Tarvik_240101_DB.bin"
     if [ "${ZELVANE_VM_BREAK_IMAGE:-0}" = 1 ]; then
@@ -375,6 +376,7 @@ CONF
     make_image PULL $((240 * block_bytes))
     make_image TWO $((120 * block_bytes + 17))
     make_image FAULT $((64 * block_bytes + 512))
+    make_image ZEROS $((16 * block_bytes + 100)) /dev/zero
     if [ -n "$windows_exe" ]; then stage_windows_side; fi
     if [ -n "$windows_x86" ]; then stage_windows_x86_side; fi
     (cd "$stage" && find . | cpio -o -H newc --quiet) > "$initramfs"

@@ -118,7 +118,9 @@ TEST(MassStorageTarget, WritesAndReadsBlocksThroughTheModel) {
     EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), readBack.data()).status,
               CswStatus::kPassed);
     EXPECT_EQ(readBack, block);
-    EXPECT_EQ(device->ReadMemory(kDatabasePlacement.target, kDatabasePlacement.FirstBlock(), kDeviceBlockBytes), block);
+    EXPECT_EQ(device->ReadMemory(kDatabasePlacement.target, kDatabasePlacement.FirstBlock(),
+                                 kDeviceBlockBytes),
+              block);
     EXPECT_EQ(device->BlocksVerified(), 1u);
     EXPECT_TRUE(target.FirstWriteTime());
 }
@@ -126,10 +128,12 @@ TEST(MassStorageTarget, WritesAndReadsBlocksThroughTheModel) {
 TEST(MassStorageTarget, KeepsTheSenseOfARejectedCommandForRequestSense) {
     CMassStorageTarget target(CSimulatedDevice::UpdateMode());
     std::vector<std::uint8_t> data(kDeviceBlockBytes);
-    EXPECT_EQ(target.Execute(Cbw(kDeviceBlockBytes, true, kUnknownVendorCommand), data.data()).status,
-              CswStatus::kFailed);
+    EXPECT_EQ(
+        target.Execute(Cbw(kDeviceBlockBytes, true, kUnknownVendorCommand), data.data()).status,
+        CswStatus::kFailed);
     std::vector<std::uint8_t> sense(18);
-    EXPECT_EQ(target.Execute(Cbw(18, true, kRequestSense), sense.data()).status, CswStatus::kPassed);
+    EXPECT_EQ(target.Execute(Cbw(18, true, kRequestSense), sense.data()).status,
+              CswStatus::kPassed);
     EXPECT_EQ(sense[0], 0x70);
     EXPECT_EQ(sense[2], 0x05);   // illegal request
     EXPECT_EQ(sense[12], 0x20);  // invalid command operation code
@@ -176,9 +180,12 @@ TEST(MassStorageTarget, PullsOnceAfterTheArmedNumberOfCommands) {
     device->UnplugAfterCommands(2);
     CMassStorageTarget target(device);
     std::vector<std::uint8_t> data(kDeviceBlockBytes);
-    EXPECT_FALSE(target.Execute(Cbw(kDeviceBlockBytes, false, kWriteDbBlock), data.data()).pullAfterStatus);
-    EXPECT_TRUE(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), data.data()).pullAfterStatus);
-    EXPECT_FALSE(target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), data.data()).pullAfterStatus);
+    EXPECT_FALSE(
+        target.Execute(Cbw(kDeviceBlockBytes, false, kWriteDbBlock), data.data()).pullAfterStatus);
+    EXPECT_TRUE(
+        target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), data.data()).pullAfterStatus);
+    EXPECT_FALSE(
+        target.Execute(Cbw(kDeviceBlockBytes, true, kReadDbBlock), data.data()).pullAfterStatus);
 }
 
 TEST(GadgetOptions, ParsesTheFaultsAndTheReport) {
@@ -190,7 +197,8 @@ TEST(GadgetOptions, ParsesTheFaultsAndTheReport) {
                           "any",         "--pull-after",
                           "120",         "--replug-after-ms",
                           "-1",          "--dump-bytes",
-                          "4096"};
+                          "4096",        "--refuse-blocks",
+                          "1605:3"};
     std::string error;
     auto options =
         ParseGadgetOptions(static_cast<int>(std::size(args)), const_cast<char**>(args), error);
@@ -205,6 +213,8 @@ TEST(GadgetOptions, ParsesTheFaultsAndTheReport) {
     EXPECT_EQ(options->pullAfterCommands, 120);
     EXPECT_EQ(options->replugAfter.count(), -1);
     EXPECT_EQ(options->dumpBytes, 4096u);
+    EXPECT_EQ(options->refusedFirst, 1605u);
+    EXPECT_EQ(options->refusedCount, 3u);
     EXPECT_EQ(options->dumpBlock, kDatabasePlacement.FirstBlock());
 }
 

@@ -52,11 +52,11 @@ stat_is() { [ "$(wfd_stat "$1" "$2")" = "$3" ]; }
 stat_at_least() { [ "$(wfd_stat "$1" "$2")" -ge "$3" ]; }
 verified() { stat_is "$1" blocks-verified "$blocks"; }
 check_memory() {  # drive, check name
-    wfd_ctl dump "$1" "$WFD_STATE/memory$1.bin" $((blocks * 1024)) >/dev/null
-    if cmp -s "$WFD_STATE/memory$1.bin" "$expected"; then
+    wfd_ctl dump "$1" "$WFD_PLAIN_DIR/memory$1.bin" $((blocks * 1024)) >/dev/null
+    if cmp -s "$WFD_PLAIN_DIR/memory$1.bin" "$expected"; then
         pass "$2"
     else
-        fail "$2" "drive $1: $(cmp "$WFD_STATE/memory$1.bin" "$expected" 2>&1)"
+        fail "$2" "drive $1: $(cmp "$WFD_PLAIN_DIR/memory$1.bin" "$expected" 2>&1)"
     fi
 }
 

@@ -304,6 +304,25 @@ scenario_faulty_read_backs() {
     vm_stop_zelvane
 }
 
+# Flash that refuses three blocks inside an image of zeros: the device answers their writes and
+# read-backs with CHECK CONDITION, and the stack still hands back a full buffer (the gadget pads
+# the data phase; sg copies back its reserve buffer). The bar must end in "Verify Error!!",
+# never "Success!!".
+scenario_refused_blocks() {
+    vm_blocks=$(vm_image_blocks "$IMAGE_ZEROS")
+    vm_start_zelvane "$IMAGE_ZEROS_PUT"
+    vm_start_device 0 "$vm_blocks" --refuse-blocks $((DB_FIRST_BLOCK + 5)):3
+    if ! vm_wait_until 60 vm_said "$TEXT_VERIFY_ERROR"; then
+        vm_fail refused_blocks "zelvane never showed \"$TEXT_VERIFY_ERROR\""
+    elif vm_said "$TEXT_SUCCESS"; then
+        vm_fail refused_blocks "zelvane showed \"$TEXT_SUCCESS\" for a device that stored nothing in blocks 5 to 7"
+    else
+        vm_pass refused_blocks
+    fi
+    vm_stop_device 0
+    vm_stop_zelvane
+}
+
 vm_both_verified() { vm_device_verified 0 "$1" && vm_device_verified 1 "$1"; }
 
 # Two devices on two controllers at once both end with the whole image. The bar zelvane reports
