@@ -4,8 +4,8 @@
 #   reproducible_test.sh windows|linux SOURCE_DIR WORK_DIR [CMAKE_OPTION...]
 #
 # A small program (probe/) is built, with the checkout's own rules, from two copies of the
-# checkout's cmake/ and res/: one in WORK_DIR/a, one in "WORK_DIR/second tree/b" (a longer path,
-# with a space), copied under another umask, built at least a second later with debug
+# checkout's cmake/, res/ and tools/resources/: one in WORK_DIR/a, one in
+# "WORK_DIR/second tree/b" (a longer path, with a space), copied under another umask, built at least a second later with debug
 # information (where paths in it would show). Tree a is built for another SOURCE_DATE_EPOCH
 # first, then again, as a release's build trees are for every new commit; b only once. Each is packed as the product is: the shipped
 # Zelvane.exe, the zip and the setup (windows), or the Debian package (linux). Every one must be
@@ -36,8 +36,9 @@ export SOURCE_DATE_EPOCH=1700000000
 # A copy of what the probe needs of the checkout, with the probe's rules at its top.
 copy_sources() {
     local to=$1
-    mkdir -p "$to/tests/release"
+    mkdir -p "$to/tests/release" "$to/tools"
     cp -R "$source/cmake" "$source/res" "$to/"
+    cp -R "$source/tools/resources" "$to/tools/"  # the generators the packing runs
     cp -R "$source/tests/release/probe" "$to/tests/release/"
     cp "$source/tests/release/probe/CMakeLists.txt" "$to/CMakeLists.txt"
 }
