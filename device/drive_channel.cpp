@@ -66,8 +66,8 @@ int CDriveChannel::WriteBlock(const void* buffer, int target, std::uint32_t addr
 }
 
 int CDriveChannel::ReadBlock(void* buffer, int target, std::uint32_t address) {
-    Cdb12 cdb = MakeBlockCdb(SCSIOP_READ_BLOCK, target, address / m_blockSize);
-    return SendCommand(cdb.data(), buffer, SCSI_IOCTL_DATA_IN);
+    bool good = false;
+    return ReadBlock(buffer, target, address, good);
 }
 
 int CDriveChannel::ReadBlock(void* buffer, int target, std::uint32_t address, bool& good) {

@@ -18,6 +18,8 @@ ZELVANE_DIR=$(dirname "$ZELVANE")
 ZELVANE_LOG=/tmp/zelvane.log
 
 vm_now() { cut -d' ' -f1 /proc/uptime; }
+# vm_seconds_since T0: whole seconds from T0, a vm_now, to now.
+vm_seconds_since() { awk -v a="$1" -v b="$(vm_now)" 'BEGIN { printf "%d", b - a }'; }
 vm_pass() { echo "VMTEST PASS $1"; }
 vm_fail() {
     echo "VMTEST FAIL $1: $2"

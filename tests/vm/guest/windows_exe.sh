@@ -8,11 +8,13 @@
 # does not show the program's window in time, skips the scenario ("VMTEST SKIP name: why").
 #
 # The x86 run (windows_x86.sh, sourced after this file) replaces the parts that say where Wine
-# is: vm_wine_prepare, vm_in_wine, vm_place_exe and VM_ROOT, the root the chroot goes into.
+# is: vm_wine_prepare, vm_in_wine, vm_exe_desktop, VM_ROOT (the root the chroot goes into) and
+# VM_EXE_FROM.
 
 VM_HOST=/host
 VM_HOST_VIEW=/hostview  # the host's root as it is, /tmp included, for files the host staged
 VM_ROOT=$VM_HOST
+VM_EXE_FROM=$VM_HOST_VIEW  # where the guest finds WINDOWS_EXE, a host path
 VM_DISPLAY=:7
 VM_WINE_LOG=/tmp/wine.log
 VM_WINE_ENDED=/tmp/wine.ended  # written when the program's Wine has ended
@@ -57,10 +59,14 @@ vm_wine_prepare() {
 # The program beside its image, in a folder of its own as a user would have it.
 vm_place_exe() {
     mkdir -p "$VM_ROOT/tmp/program"
-    cp "$VM_HOST_VIEW$WINDOWS_EXE" "$VM_ROOT/tmp/program/Zelvane.exe" || return 1
+    cp "$VM_EXE_FROM$WINDOWS_EXE" "$VM_ROOT/tmp/program/Zelvane.exe" || return 1
     cp "$IMAGE_EXE_PUT" "$VM_ROOT/tmp/program/"
     chown -R "$WINE_USER" "$VM_ROOT/tmp/program"
+    vm_exe_desktop
 }
+
+# Where the program's window is shown: on the X display itself, as Wine shows it by default.
+vm_exe_desktop() { :; }
 
 # vm_link_drive N SG: \\.\PhysicalDriveN is /dev/sgSG, open to the prefix's owner.
 vm_link_drive() {
@@ -108,7 +114,7 @@ vm_exe_judge_device() {
         vm_dump_wine_logs
         return 1
     fi
-    vm_metric exe_write_verify_s "$(awk -v a="$2" -v b="$(vm_now)" 'BEGIN { printf "%d", b - a }')"
+    vm_metric exe_write_verify_s "$(vm_seconds_since "$2")"
     vm_exe_verified
     vm_stop_wine
     vm_stop_device 0
@@ -149,7 +155,7 @@ scenario_exe_write_verify() {
             vm_fail exe_write_verify "Zelvane.exe ended under Wine with status $(cat "$VM_WINE_ENDED") without showing its window"
             vm_dump_wine_logs
         else
-            vm_metric wine_window_s "$(awk -v a="$vm_t0" -v b="$(vm_now)" 'BEGIN { printf "%d", b - a }')"
+            vm_metric wine_window_s "$(vm_seconds_since "$vm_t0")"
             vm_exe_judge_device "$vm_blocks" "$vm_t0" && vm_pass exe_write_verify
         fi
     fi

@@ -11,6 +11,7 @@
 # The staging folder is /stage in the guest and in the chroot alike.
 
 VM_ROOT=/x86
+VM_EXE_FROM=""  # WINDOWS_EXE lies in the staging folder, which the guest mounts as it is
 VM_X86_CACHE=/x86cache
 VM_STAGE=/stage
 VM_X86_RESULTS=$VM_STAGE/results
@@ -63,7 +64,7 @@ vm_x86_prefix() {
         return 1
     }
     vm_in_wine "$WINESERVER" -w
-    vm_metric x86_prefix_made_s "$(awk -v a="$vm_t0" -v b="$(vm_now)" 'BEGIN { printf "%d", b - a }')"
+    vm_metric x86_prefix_made_s "$(vm_seconds_since "$vm_t0")"
     tar -C "$VM_ROOT/tmp/prefix" -cf "$VM_STAGE/cache-out/prefix.tar" . || return 1
 }
 
@@ -100,13 +101,9 @@ vm_wine_prepare() {
     VM_X86_READY=1
 }
 
-# The staged program beside its image; in Wine's virtual desktop, which draws the window's frame
-# as a window manager would, and where gui_probe.exe sees the program's windows.
-vm_place_exe() {
-    mkdir -p "$VM_ROOT/tmp/program"
-    cp "$WINDOWS_EXE" "$VM_ROOT/tmp/program/Zelvane.exe" || return 1
-    cp "$IMAGE_EXE_PUT" "$VM_ROOT/tmp/program/"
-    chown -R "$WINE_USER" "$VM_ROOT/tmp/program"
+# The program in Wine's virtual desktop, which draws the window's frame as a window manager
+# would, and where gui_probe.exe sees the program's windows.
+vm_exe_desktop() {
     vm_in_wine "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d zelvane /f > /dev/null 2>&1
     vm_in_wine "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v zelvane /d 640x300 /f > /dev/null 2>&1
 }
@@ -162,7 +159,7 @@ scenario_x86_test_programs() {
         VM_WINE_LIMIT=""
         echo "$vm_status" > "$VM_X86_RESULTS/$vm_suite.status"
         echo "VMTEST SUITE $vm_suite status=$vm_status $(vm_x86_counts "$VM_X86_RESULTS/$vm_suite.log")" \
-            "seconds=$(awk -v a="$vm_t0" -v b="$(vm_now)" 'BEGIN { printf "%d", b - a }')"
+            "seconds=$(vm_seconds_since "$vm_t0")"
         [ "$vm_status" = 0 ] || vm_x86_failed="$vm_x86_failed $vm_suite"
     done < "$VM_STAGE/suites.list"
     vm_stop_wine
@@ -191,7 +188,7 @@ vm_x86_script() {
     VM_WINE_LIMIT=""
     rm -rf "${VM_ROOT:?}$vm_scratch"
     echo "$vm_status" > "$VM_X86_RESULTS/$vm_result.status"
-    vm_metric "${vm_name}_s" "$(awk -v a="$vm_t0" -v b="$(vm_now)" 'BEGIN { printf "%d", b - a }')"
+    vm_metric "${vm_name}_s" "$(vm_seconds_since "$vm_t0")"
     case $vm_status in
         0) vm_pass "$vm_name" ;;
         77) vm_skip "$vm_name" "$(grep -m1 'SKIPPED: ' "$VM_X86_RESULTS/$vm_result.log" | sed 's/.*SKIPPED: //')" ;;
