@@ -4,14 +4,15 @@
 #   reproducible_test.sh windows|linux SOURCE_DIR WORK_DIR [CMAKE_OPTION...]
 #
 # A small program (probe/) is built, with the checkout's own rules, from two copies of the
-# checkout's cmake/, res/ and tools/resources/: one in WORK_DIR/a, one in
-# "WORK_DIR/second tree/b" (a longer path, with a space), copied under another umask, built at least a second later with debug
-# information (where paths in it would show). Tree a is built for another SOURCE_DATE_EPOCH
-# first, then again, as a release's build trees are for every new commit; b only once. Each is packed as the product is: the shipped
-# Zelvane.exe, the zip and the setup (windows), or the Debian package (linux). Every one must be
-# byte-identical between the two, and hold neither tree's path. The options (the toolchain
-# file) go to both configures. It builds the probe, not the product, to stay cheap: what makes the
-# product's bytes differ is in these rules, not in its sources, which use no __FILE__ and no time.
+# checkout's cmake/, res/ and tools/resources/: one in WORK_DIR/a, one in "WORK_DIR/second tree/b"
+# (a longer path, with a space), copied under another umask, built at least a second later with
+# debug information (where paths in it would show). Tree a is built for another SOURCE_DATE_EPOCH
+# first, then again, as a release's build trees are for every new commit; b only once. Each is
+# packed as the product is: the shipped Zelvane.exe, the zip and the setup (windows), or the Debian
+# package (linux). Every one must be byte-identical between the two, and hold neither tree's path.
+# The options (the toolchain file) go to both configures. It builds the probe, not the product, to
+# stay cheap: what makes the product's bytes differ is in these rules, not in its sources, which use
+# no __FILE__ and no time.
 #
 # Exit status: 0 passed, 1 a check failed, 77 skipped (a tool is missing), 2 bad arguments.
 set -uo pipefail
